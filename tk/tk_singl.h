@@ -13,26 +13,26 @@ public:
     static T& instance()
     {
         tk_assert(s_slot != nullptr, TK_SINGL_UNIT, 59);
-        return *s_slot;
+        return *slot();
     }
     static T& get_instance()
     {
         tk_assert(s_slot != nullptr, TK_SINGL_UNIT, 66);
-        return *s_slot;
+        return *slot();
     }
     // The instance or null, for code that must work either way.
-    static T* slot() { return s_slot; }
+    static T* slot() { return static_cast<T*>(s_slot); }
 
 protected:
     tk_singleton()
     {
         tk_assert(s_slot == nullptr, TK_SINGL_UNIT, 35);
-        s_slot = static_cast<T*>(this);
+        s_slot = this; // the base: T is not constructed yet
     }
     virtual ~tk_singleton()
     {
         // A destructor must not throw: a broken registration is only logged.
-        if (s_slot == static_cast<T*>(this))
+        if (s_slot == this)
             s_slot = nullptr;
         else
             tk_singleton_release_failed();
@@ -41,5 +41,5 @@ protected:
     tk_singleton& operator=(const tk_singleton&) = delete;
 
 private:
-    static inline T* s_slot = nullptr;
+    static inline tk_singleton* s_slot = nullptr;
 };

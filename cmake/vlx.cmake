@@ -19,5 +19,5 @@ function(vlx_test name)
   target_link_libraries(${name} PRIVATE ${A_DEPS} vlx_testsupport GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VLX_SOURCE_DIR=${PROJECT_SOURCE_DIR};VLX_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VLX_SOURCE_DIR=${PROJECT_SOURCE_DIR};VLX_BINARY_DIR=${PROJECT_BINARY_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
 endfunction()

@@ -1,0 +1,171 @@
+#include "plat_file.h"
+
+#include "plat_path.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace plat {
+
+namespace {
+
+// Opening flags that never block on a FIFO or take a terminal.
+const int OPEN_FLAGS = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+int write_all(int fd, const std::string& data)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += size_t(n);
+    }
+    return 0;
+}
+
+} // namespace
+
+bool can_open_file(const std::string& path, bool write, int* err)
+{
+    int fd = ::open(path.c_str(), (write ? O_RDWR : O_RDONLY) | OPEN_FLAGS);
+    if (fd < 0) {
+        if (err)
+            *err = errno;
+        return false;
+    }
+    struct stat st;
+    int e = 0;
+    if (::fstat(fd, &st) != 0)
+        e = errno;
+    else if (S_ISDIR(st.st_mode))
+        e = EISDIR;
+    else if (write && (st.st_mode & 0222) == 0)
+        e = EACCES;
+    ::close(fd);
+    if (e && err)
+        *err = e;
+    return e == 0;
+}
+
+bool same_file(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty())
+        return false;
+    struct stat sa, sb;
+    bool ea = ::stat(a.c_str(), &sa) == 0;
+    bool eb = ::stat(b.c_str(), &sb) == 0;
+    if (ea && eb)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    if (ea != eb)
+        return false;
+    std::string fa, fb;
+    return full_path(a, fa) && full_path(b, fb) && fa == fb;
+}
+
+std::string make_temp_file(int* err)
+{
+    const char* dir = std::getenv("TMPDIR");
+    std::string tmpl = std::string(dir && *dir ? dir : "/tmp") + "/TMPXXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    int fd = ::mkostemp(buf.data(), O_CLOEXEC);
+    if (fd < 0) {
+        if (err)
+            *err = errno;
+        return "";
+    }
+    ::close(fd);
+    return buf.data();
+}
+
+int write_file_atomic(const std::string& path, const std::string& data, mode_t mode)
+{
+    std::string drive, dir, name, ext;
+    split_path(path, drive, dir, name, ext);
+    std::string tmpl = dir + "." + name + ext + ".XXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    int fd = ::mkostemp(buf.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int e = 0;
+    if (::fchmod(fd, mode) != 0)
+        e = errno;
+    if (!e)
+        e = write_all(fd, data);
+    if (!e && ::fsync(fd) != 0)
+        e = errno;
+    if (::close(fd) != 0 && !e)
+        e = errno;
+    if (!e && ::rename(buf.data(), path.c_str()) != 0)
+        e = errno;
+    if (e)
+        ::unlink(buf.data());
+    return e;
+}
+
+int read_file(const std::string& path, std::string& data, size_t max_size)
+{
+    data.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | OPEN_FLAGS);
+    if (fd < 0)
+        return errno;
+    struct stat st;
+    int e = 0;
+    if (::fstat(fd, &st) != 0)
+        e = errno;
+    else if (S_ISDIR(st.st_mode))
+        e = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        e = EINVAL;
+    char chunk[4096];
+    while (!e) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            e = errno;
+        } else if (n == 0) {
+            break;
+        } else if (data.size() + size_t(n) > max_size) {
+            e = EFBIG;
+        } else {
+            data.append(chunk, size_t(n));
+        }
+    }
+    ::close(fd);
+    if (e)
+        data.clear();
+    return e;
+}
+
+int make_dirs(const std::string& path, mode_t mode)
+{
+    std::string done;
+    size_t i = 0;
+    while (i <= path.size()) {
+        size_t j = path.find('/', i);
+        if (j == std::string::npos)
+            j = path.size();
+        done = path.substr(0, j);
+        i = j + 1;
+        if (done.empty())
+            continue;
+        if (::mkdir(done.c_str(), mode) != 0 && errno != EEXIST)
+            return errno;
+    }
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+} // namespace plat

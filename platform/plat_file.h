@@ -1,0 +1,33 @@
+#pragma once
+// File tests, temporary files and atomic replacement in place of the Windows file calls.
+#include <string>
+#include <sys/types.h>
+
+namespace plat {
+
+// Opens an existing file for reading (write = false) or reading and writing and
+// closes it again. Folders never count as files, and a file whose write bits are
+// all clear is read-only even for root. On false, *err (when given) holds errno.
+bool can_open_file(const std::string& path, bool write, int* err = nullptr);
+
+// True when both names denote one file: same device and inode when both exist,
+// else the same normalised absolute path. Empty names never match.
+bool same_file(const std::string& a, const std::string& b);
+
+// Creates an empty, unique file "TMPxxxxxx" (mode 0600) in $TMPDIR, else /tmp.
+// Returns its name, or an empty text with *err set to errno.
+std::string make_temp_file(int* err);
+
+// Replaces path by a new file holding data: a temporary file in the same folder,
+// written, flushed and renamed over path. Returns 0 or an errno value.
+int write_file_atomic(const std::string& path, const std::string& data, mode_t mode);
+
+// Reads a whole regular file of at most max_size bytes. Returns 0, or an errno
+// value (EISDIR for a folder, EFBIG when larger).
+int read_file(const std::string& path, std::string& data, size_t max_size);
+
+// Creates every missing folder of path (itself included) with the given mode.
+// Returns 0 or an errno value.
+int make_dirs(const std::string& path, mode_t mode);
+
+} // namespace plat

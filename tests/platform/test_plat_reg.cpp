@@ -1,0 +1,199 @@
+#include "plat_reg.h"
+
+#include "plat_testenv.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+using plattest::EnvVar;
+using plattest::TempDir;
+using namespace plat;
+
+namespace {
+
+struct Store : ::testing::Test {
+    TempDir dir;
+    EnvVar conf{"XDG_CONFIG_HOME", dir.path.c_str()};
+    std::string file = dir / "Quorvane/Vellix";
+    hkey key = nullptr;
+
+    void open()
+    {
+        ASSERT_EQ(reg_create_key(hkey_current_user(), "Software\\Quorvane\\Vellix", &key, nullptr), REG_OK);
+    }
+    void TearDown() override
+    {
+        if (key)
+            reg_close_key(key);
+    }
+    long set_str(const std::string& name, const std::string& v)
+    {
+        return reg_set_value(key, name.c_str(), REG_SZ_TYPE, v.c_str(), uint32_t(v.size() + 1));
+    }
+    long set_dw(const char* name, uint32_t v) { return reg_set_value(key, name, REG_DWORD_TYPE, &v, 4); }
+    long get_str(const std::string& name, std::string& out)
+    {
+        uint32_t size = 0, type = 0;
+        long rc = reg_query_value(key, name.c_str(), REG_SZ_TYPE, &type, nullptr, &size);
+        if (rc)
+            return rc;
+        std::string buf(size, '\xFF');
+        rc = reg_query_value(key, name.c_str(), REG_SZ_TYPE, &type, &buf[0], &size);
+        if (rc == 0) {
+            EXPECT_EQ(buf[size - 1], '\0');
+            out = buf.substr(0, size - 1);
+        }
+        return rc;
+    }
+    long get_dw(const char* name, uint32_t& v)
+    {
+        uint32_t size = 4, type = 0;
+        return reg_query_value(key, name, REG_DWORD_TYPE, &type, &v, &size);
+    }
+};
+
+} // namespace
+
+TEST_F(Store, AnyBytesRoundTripThroughTheFile)
+{
+    open();
+    std::string all;
+    for (int c = 1; c < 256; ++c)
+        all += char(c);
+    ASSERT_EQ(set_str(all, all), REG_OK);
+    ASSERT_EQ(set_str("", ""), REG_OK);
+    ASSERT_EQ(set_dw("max", 0xFFFFFFFFu), REG_OK);
+    ASSERT_EQ(set_dw("zero", 0), REG_OK);
+    reg_close_key(key);
+    key = nullptr;
+    open();
+    std::string s;
+    EXPECT_EQ(get_str(all, s), REG_OK);
+    EXPECT_EQ(s, all);
+    EXPECT_EQ(get_str("", s), REG_OK);
+    EXPECT_EQ(s, "");
+    uint32_t v = 1;
+    EXPECT_EQ(get_dw("max", v), REG_OK);
+    EXPECT_EQ(v, 0xFFFFFFFFu);
+    EXPECT_EQ(get_dw("zero", v), REG_OK);
+    EXPECT_EQ(v, 0u);
+    // One line per value: nothing in a value can start another.
+    std::string text = plattest::slurp(file);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
+}
+
+TEST_F(Store, WritesReplaceValuesAtomicallyAndPrivately)
+{
+    open();
+    ASSERT_EQ(set_str("a", "1"), REG_OK);
+    ASSERT_EQ(set_dw("a", 5), REG_OK); // a value may change its type
+    uint32_t v = 0;
+    EXPECT_EQ(get_dw("a", v), REG_OK);
+    EXPECT_EQ(v, 5u);
+    EXPECT_EQ(plattest::mode_of(file), 0600u);
+    EXPECT_EQ(plattest::mode_of(dir / "Quorvane"), 0700u);
+    int others = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir / "Quorvane"))
+        others += e.path().filename() != "Vellix";
+    EXPECT_EQ(others, 0); // no temporary file left behind
+}
+
+TEST_F(Store, ResultCodes)
+{
+    open();
+    uint32_t v = 9, size = 0, type = 0;
+    EXPECT_EQ(get_dw("none", v), REG_NOT_FOUND);
+    ASSERT_EQ(set_str("s", "abc"), REG_OK);
+    EXPECT_EQ(get_dw("s", v), REG_INVALID_DATA);
+    EXPECT_EQ(v, 9u);
+    EXPECT_EQ(reg_query_value(key, "s", REG_DWORD_TYPE, &type, nullptr, &size), REG_INVALID_DATA);
+    EXPECT_EQ(type, uint32_t(REG_SZ_TYPE));
+    char two[2];
+    size = 2;
+    EXPECT_EQ(reg_query_value(key, "s", REG_SZ_TYPE, &type, two, &size), REG_MORE_DATA);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(reg_set_value(key, "d", REG_DWORD_TYPE, &v, 2), REG_INVALID_PARAMETER);
+    EXPECT_EQ(reg_set_value(key, "d", 3, &v, 4), REG_INVALID_PARAMETER);
+}
+
+TEST_F(Store, RemovedFileReadsAsMissingAndIsWrittenAnew)
+{
+    open();
+    ASSERT_EQ(set_dw("a", 1), REG_OK);
+    ASSERT_EQ(unlink(file.c_str()), 0);
+    uint32_t v;
+    EXPECT_EQ(get_dw("a", v), REG_NOT_FOUND);
+    EXPECT_EQ(set_dw("b", 2), REG_OK);
+    EXPECT_EQ(get_dw("b", v), REG_OK);
+}
+
+TEST_F(Store, DamagedLinesCostOnlyTheirOwnValue)
+{
+    ASSERT_EQ(std::filesystem::create_directories(dir / "Quorvane"), true);
+    plattest::spit(file, std::string("garbage\n\0\xFF\n") +
+                             "d:neg=-1\nd:big=4294967296\nd:hex=0x10\nd:ok=42\r\n"
+                             "s:bad=%G1\ns:cut=%4\ns:nul=a%00b\ns:dup=first\ns:dup=second\n"
+                             "x:other=1\ns:noequals\n#d:comment=1\ns:last=end");
+    open();
+    uint32_t v = 0;
+    std::string s;
+    EXPECT_EQ(get_dw("ok", v), REG_OK);
+    EXPECT_EQ(v, 42u);
+    for (const char* n : {"neg", "big", "hex"})
+        EXPECT_EQ(get_dw(n, v), REG_NOT_FOUND) << n;
+    for (const char* n : {"bad", "cut", "nul", "noequals", "other"})
+        EXPECT_EQ(get_str(n, s), REG_NOT_FOUND) << n;
+    EXPECT_EQ(get_str("dup", s), REG_OK);
+    EXPECT_EQ(s, "first");
+    EXPECT_EQ(get_str("last", s), REG_OK);
+    EXPECT_EQ(s, "end");
+    // A write keeps the readable values and drops the damaged lines.
+    ASSERT_EQ(set_dw("new", 1), REG_OK);
+    EXPECT_EQ(get_dw("ok", v), REG_OK);
+    EXPECT_EQ(plattest::slurp(file).find("garbage"), std::string::npos);
+}
+
+TEST_F(Store, FolderOrHugeFileInPlaceOfTheStore)
+{
+    ASSERT_TRUE(std::filesystem::create_directories(file));
+    hkey k = nullptr;
+    EXPECT_EQ(reg_create_key(hkey_current_user(), "Software\\Quorvane\\Vellix", &k, nullptr), REG_DENIED);
+    EXPECT_EQ(k, nullptr);
+    std::filesystem::remove_all(file);
+    plattest::spit(file, std::string(2 << 20, 'x'));
+    open();
+    uint32_t v;
+    EXPECT_EQ(get_dw("a", v), REG_IO_FAILED);
+    EXPECT_EQ(set_dw("a", 1), REG_IO_FAILED);
+    EXPECT_EQ(plattest::slurp(file).size(), size_t(2 << 20));
+}
+
+TEST_F(Store, KeyNamesStayInsideTheStoreFolder)
+{
+    hkey k = nullptr;
+    for (const char* bad : {"Software\\..\\x", "Software\\a\\\\b", "Software", "", "Software\\a/b", "Software\\.\\x"})
+        EXPECT_EQ(reg_create_key(hkey_current_user(), bad, &k, nullptr), REG_INVALID_PARAMETER) << bad;
+    EXPECT_EQ(reg_create_key(nullptr, "Software\\x", &k, nullptr), REG_INVALID_PARAMETER);
+    ASSERT_EQ(reg_create_key(hkey_current_user(), "Other\\Key", &k, nullptr), REG_OK);
+    EXPECT_EQ(reg_create_key(k, "Sub", &key, nullptr), REG_INVALID_PARAMETER);
+    reg_close_key(k);
+    EXPECT_EQ(plattest::mode_of(dir / "Other/Key"), 0600u);
+}
+
+TEST_F(Store, ConfigHomeDefaultsToDotConfig)
+{
+    EnvVar home("HOME", dir.path.c_str());
+    EnvVar rel("XDG_CONFIG_HOME", "relative/ignored");
+    open();
+    EXPECT_EQ(plattest::mode_of(dir / ".config/Quorvane/Vellix"), 0600u);
+}
+
+TEST_F(Store, UnwritableFolderIsDenied)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into any folder";
+    open();
+    chmod((dir / "Quorvane").c_str(), 0500);
+    EXPECT_EQ(set_dw("a", 1), REG_DENIED);
+    chmod((dir / "Quorvane").c_str(), 0700);
+}

@@ -1,0 +1,66 @@
+#include "tk_conv.h"
+
+#include "tk_dest.h"
+#include "tk_except.h"
+#include "tk_fname.h"
+#include "tk_log.h"
+#include "tk_prof.h"
+#include "tk_utils.h"
+
+tk_converter::tk_converter()
+{
+    tk_log(2, "tk_converter::ctor");
+}
+
+void tk_converter::set_silent(bool flag)
+{
+    tk_log(1, "tk_converter::set_silent(%d)", flag ? 1 : 0);
+    silent = flag;
+}
+
+bool tk_converter::load_profile(tk_profile& profile)
+{
+    tk_log(1, "tk_converter::load_profile");
+    std::string v = profile.get_value(TK_GENERIC_SECTION, "src");
+    if (!v.empty())
+        src = v;
+    v = profile.get_value(TK_GENERIC_SECTION, "dest");
+    if (!v.empty())
+        dest = v;
+    v = profile.get_value(TK_GENERIC_SECTION, "logfile");
+    if (!v.empty())
+        set_logfile(v);
+    return true;
+}
+
+bool tk_converter::store_profile(tk_profile& profile)
+{
+    tk_log(2, "tk_converter::store_profile");
+    profile.set_value(TK_GENERIC_SECTION, "src", src);
+    profile.set_value(TK_GENERIC_SECTION, "dest", dest);
+    profile.set_value(TK_GENERIC_SECTION, "logfile", logfile);
+    return true;
+}
+
+void tk_converter::set_logfile(const std::string& name)
+{
+    tk_log(1, "tk_convertor::set_logfile(%s)", name.c_str());
+    if (!name.empty()) {
+        if (tk_is_file_exist(name, TK_MODE_READ) && !tk_is_file_exist(name, TK_MODE_WRITE))
+            throw tk_exception("Logfile name specifies an existing read-only file.", 1);
+        if (!tk_is_path_exist(tk_file_name(name).get_dir()))
+            throw tk_exception("Logfile path does not exist.\nPlease verify the correct path was given.", 1);
+        common_check_logfile(name, src, dest);
+    }
+    logfile = name;
+    if (logfile.empty())
+        return;
+    // A program without a log-file object (the wizard) keeps the name and logs nothing.
+    tk_logger* lg = tk_logger::slot();
+    if (!lg) {
+        tk_log(2, "tk_convertor::set_logfile: no log-file object, name kept");
+        return;
+    }
+    lg->set_file(logfile.c_str());
+    lg->enabled = true;
+}

@@ -115,8 +115,11 @@ std::string tk_logger::default_name()
 }
 
 tk_logger::tk_logger(const char* name, bool en, int thr, bool ts)
-    : file_name(name ? std::string(name) : default_name()), threshold(thr), enabled(en), timestamps(ts)
 {
+    file_name = name ? std::string(name) : default_name();
+    threshold = thr;
+    timestamps = ts;
+    enabled = en;
     truncate_once();
 }
 

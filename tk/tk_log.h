@@ -11,11 +11,11 @@ void tk_logw(int level, const wchar_t* fmt, ...);
 class tk_logger : public tk_singleton<tk_logger> {
 public:
     std::string file_name;
-    int threshold;
+    int threshold = 3;
     bool crlf = true;
-    bool enabled;
+    bool enabled = false; // stays false until construction ends: building the name logs
     bool truncated = false;
-    bool timestamps;
+    bool timestamps = false;
 
     // A null name means the program's own path with the extension ".log".
     tk_logger(const char* name, bool enabled, int threshold, bool timestamps);

@@ -1,0 +1,47 @@
+// The console's way of reporting an error: lines on the console, and the exit status.
+#include "console.h"
+
+#include "tk_errh.h"
+#include "tk_log.h"
+#include "vlx_conv.h"
+
+#include <cstdio>
+
+namespace {
+
+// With the document going to standard output, messages must not mix into it.
+FILE* message_stream()
+{
+    vellix_convertor* conv = vellix_convertor::slot();
+    return conv && conv->dest == "-" ? stderr : stdout;
+}
+
+} // namespace
+
+void error_handler::handle(const tk_exception& e, bool top_level)
+{
+    tk_log(2, "error_handler::handle('%s',top_level=%d)", e.what(), top_level ? 1 : 0);
+    FILE* out = message_stream();
+    if (e.level == 2) {
+        tk_log(3, "Internal error:\n%s", e.what());
+        std::fprintf(out, "Internal error: %s\n", e.what());
+        std::fflush(out);
+        throw console_exit{-1};
+    }
+    std::string text = prefix.empty() ? std::string() : prefix + ": ";
+    std::string converted = converter.convert(e.code);
+    text += converted.empty() ? std::string(e.what()) : converted;
+    tk_log(3, "Error:\n%s", text.c_str());
+    for (char& c : text)
+        if (c == '\n')
+            c = ' ';
+    if (!silent) {
+        std::fprintf(out, "Error:\n%s\n", text.c_str());
+        std::fflush(out);
+    }
+    if (e.level == 1) {
+        tk_log(1, "Got 1-level error");
+        throw console_exit{-1};
+    }
+    tk_log(1, "Got 0-level error");
+}

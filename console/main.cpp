@@ -1,0 +1,6 @@
+#include "console.h"
+
+int main(int argc, char** argv)
+{
+    return console_main(argc, argv);
+}

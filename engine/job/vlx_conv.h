@@ -1,0 +1,93 @@
+#pragma once
+// The conversion job: the user's settings, the progress of a running
+// conversion, and keeping the settings in the settings store and in profiles.
+#include "tk_conv.h"
+#include "tk_regk.h"
+#include "tk_singl.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include <cstdio>
+
+class PDFDoc;
+class RtfOutputDev;
+class vlx_run_host;
+class SplashOutputDev;
+class tk_profile;
+
+// Settings store key under the current user.
+inline constexpr const char* VLX_SETTINGS_KEY = "Software\\Quorvane\\Vellix";
+inline constexpr const char* VLX_INVALID_PAGE_RANGE = "Invalid page range";
+
+// Limits that keep a page range from exhausting memory.
+inline constexpr int VLX_MAX_RANGE_PAGES = 1000000;
+inline constexpr size_t VLX_MAX_PAGE_LIST = 1000000;
+
+struct tk_serializer {};
+
+class vellix_convertor : public tk_converter,
+                         public tk_singleton<vellix_convertor>,
+                         public tk_serializer {
+public:
+    // The wizard's job loads its settings from the store on construction and
+    // stores them on destruction; the console's never touches the store.
+    enum form_t { wizard_form, console_form };
+
+    tk_reg_key settings_key{VLX_SETTINGS_KEY};
+    std::string pages;
+    std::string password;
+    bool convert_graphics = true;
+    bool open_on_exit = true;
+    bool noframe_mode = true;
+    bool physLayout_mode = false;
+    bool xp_mode = false;
+    bool tables_mode = false;
+    bool no_crlf_mode = false;
+    int resolution = 150;
+    std::vector<int> page_list;  // empty: all pages
+    // written by the worker, read by the window thread's timer
+    std::atomic<int> current_page{0};
+    std::atomic<int> page_count{0};
+    // The run's outcome: the document is complete and in place, or an error abandoned it.
+    std::atomic<bool> run_done{false};
+    std::atomic<bool> run_failed{false};
+    // The wizard's side of the run; null in the console.
+    vlx_run_host* host = nullptr;
+
+    explicit vellix_convertor(form_t form = wizard_form);
+    ~vellix_convertor() override;
+    vellix_convertor(const vellix_convertor&) = delete;
+    vellix_convertor& operator=(const vellix_convertor&) = delete;
+
+    // The conversion itself.
+    void run() override;
+    void convert_page(RtfOutputDev& rtf, SplashOutputDev& raster, PDFDoc& doc, int page);
+    // Where the run's own messages go: standard error when the document goes to standard output.
+    FILE* message_stream() const;
+
+    // Parses "1,3,5-10" into page_list; an empty text means all pages.
+    // Throws a level-1 tk_exception "Invalid page range" at the first bad
+    // item, leaving the pages of the items before it in page_list.
+    void set_page_range(const std::string& text);
+    // Percent done, a whole number; 0 before the page count is known.
+    double get_progress() const;
+
+    // Exchanges the settings with the store; true when every value was.
+    bool serialize(bool store);
+
+    using tk_converter::load_profile;
+    using tk_converter::store_profile;
+    bool load_profile(const std::string& path);
+    bool store_profile(const std::string& path);
+    bool read_profile_values(tk_profile& profile);
+    bool write_profile_values(tk_profile& profile);
+
+    form_t form() const { return form_; }
+
+private:
+    void run_pages();
+    void write_picture(RtfOutputDev& rtf, SplashOutputDev& raster);
+    form_t form_;
+};

@@ -1,0 +1,203 @@
+// The conversion run: two passes over every page, the picture behind the text, the page flush.
+#include "vlx_conv.h"
+
+#include "RtfOutputDev.h"
+#include "annot_filter.h"
+#include "pdf_open.h"
+#include "pdf_ulin.h"
+#include "raster_output_dev.h"
+#include "rtf_int.h"
+#include "tk_errh.h"
+#include "tk_log.h"
+#include "tk_utils.h"
+#include "vlx_dest.h"
+#include "vlx_host.h"
+#include "write_jpeg.h"
+
+#include <PDFDoc.h>
+#include <splash/SplashBitmap.h>
+
+#include <cstdio>
+#include <ctime>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* const UNIT = "../PDFR/vlx_conv";
+
+// Closes and removes a temporary file on every path.
+struct temp_guard {
+    std::string name;
+    FILE* f = nullptr;
+    ~temp_guard()
+    {
+        if (f)
+            std::fclose(f);
+        if (!name.empty())
+            unlink(name.c_str());
+    }
+};
+
+std::string fmt(const char* f, long a, long b)
+{
+    char buf[96];
+    std::snprintf(buf, sizeof buf, f, a, b);
+    return buf;
+}
+
+bool stop_check(void* job)
+{
+    return static_cast<vellix_convertor*>(job)->stop_requested();
+}
+
+} // namespace
+
+FILE* vellix_convertor::message_stream() const
+{
+    return dest == "-" ? stderr : stdout;
+}
+
+void vellix_convertor::run()
+{
+    tk_log(1, "vellix_convertor::run");
+    tk_assert(!src.empty() && !dest.empty(), UNIT, 209);
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    tk_log(3, "Conversion started on %02d/%02d/%04d at %02d:%02d:%02d\n", tm.tm_mday, tm.tm_mon + 1,
+           tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    tk_log(3, "src=[%s]\ndest=[%s]", src.c_str(), dest.c_str());
+    run_failed = false;
+    try {
+        run_pages();
+        run_done = true;
+    } catch (const tk_final_exception&) {
+        run_failed = true;
+    } catch (const tk_exception& e) {
+        run_failed = true;
+        error_handler::instance().handle(e, true);
+    } catch (const std::exception& e) {
+        run_failed = true;
+        if (host) {
+            host->error(e.what());
+        } else {
+            tk_log(3, "ERROR:\n%s", e.what());
+            std::fprintf(stderr, "%s\n", e.what());
+        }
+    }
+}
+
+void vellix_convertor::run_pages()
+{
+    std::unique_ptr<PDFDoc> doc = pdf_open_document(src, password);
+    const int n = doc->getNumPages();
+    page_count = page_list.empty() ? n : static_cast<int>(page_list.size());
+    if (host)
+        host->start_timer(200);
+
+    pdf_uline_processor proc(tables_mode);
+    RasterOutputDev raster;
+    raster.startDoc(doc.get());
+    vlx_dest_file target(dest);
+    const int count = page_count;
+    {
+        RtfOutputDev rtf(target.path().c_str(), physLayout_mode ? 1 : 0, 0, false);
+        if (!rtf.isOk())
+            throw tk_exception("Cannot open destination file", 1);
+        // The last step of progress waits until the document is complete and in place.
+        for (int i = current_page; i < count; ++i) {
+            if (stop_requested())
+                throw tk_final_exception(); // the user cancelled; nothing more to say
+            int p = page_list.empty() ? i + 1 : page_list[i];
+            if (static_cast<unsigned>(p) > static_cast<unsigned>(n))
+                tk_log(1, "Page is our of range %d > %d", p, n);
+            else
+                convert_page(rtf, raster, *doc, p);
+            if (i + 1 < count)
+                current_page = i + 1;
+        }
+        rtf.finish();
+    }
+    target.commit();
+    current_page = count;
+}
+
+void vellix_convertor::convert_page(RtfOutputDev& rtf, SplashOutputDev& raster, PDFDoc& doc, int page)
+{
+    tk_log(1, "vellix_convertor::convert_page(%d)", page);
+    if (!doc.getPage(page)) {
+        tk_log(3, "Page %d cannot be read; skipped", page);
+        return;
+    }
+    doc.displayPage(&raster, page, resolution, resolution, 0, false, true, false, stop_check, this,
+                    raster_annot_not_link, nullptr);
+    static_cast<RasterOutputDev&>(raster).rethrowPending();
+    doc.displayPage(&rtf, page, 72, 72, 0, false, true, false, stop_check, this, raster_annot_not_link, nullptr);
+    doc.processLinks(&rtf, page);
+    rtf.rethrowPending();
+    tk_log(2, "Right after processing page #%d", page);
+
+    pdf_uline_processor::instance().undo_lines(raster.getSplash());
+    if (!convert_graphics) {
+        std::fputs("Graphics is OFF\n", message_stream());
+        std::fflush(message_stream());
+    } else {
+        write_picture(RtfOutputDev::instance(), raster);
+    }
+    RtfOutputDev::instance().flushPage();
+}
+
+void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
+{
+    temp_guard tmp;
+    tmp.name = tk_get_temp_file_name();
+    tmp.f = std::fopen(tmp.name.c_str(), "wb+");
+    if (!tmp.f) {
+        tk_log(1, "Could not open new temporary file\n");
+        throw tk_exception("Cannot create temporary file to store graphics.\n"
+                           "Make sure you have full access to the Windows temporary directory.",
+                           1);
+    }
+    SplashBitmap* bmp = raster.getBitmap();
+    const int w = bmp->getWidth(), h = bmp->getHeight();
+    const double f = 72.0 / resolution;
+
+    // Rows go to the encoder as they are when they are packed; only padded rows are copied.
+    unsigned char* rows = bmp->getDataPtr();
+    std::vector<unsigned char> packed;
+    if (bmp->getRowSize() != w * 3) {
+        packed.resize(static_cast<size_t>(w) * h * 3);
+        for (int y = 0; y < h; ++y)
+            std::copy_n(rows + static_cast<ptrdiff_t>(y) * bmp->getRowSize(), w * 3,
+                        packed.data() + static_cast<size_t>(y) * w * 3);
+        rows = packed.data();
+    }
+
+    FILE* out = rtf.stream();
+    std::string head = "{\\shp\n{\\*\\shpinst\\shpleft0\\shptop0";
+    head += fmt("\\shpright%ld\\shpbottom%ld\n", vlx::rtf_int(w * 20.0 * f), vlx::rtf_int(h * 20.0 * f));
+    head += "\\shpfhdr0\\shpbxpage\\shpbypage";
+    head += "\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\n";
+    head += "{\\sp{\\sn shapeType}{\\sv 75}}\n";
+    head += "{\\sp{\\sn pib}{\\sv {\\pict";
+    head += "\\jpegblip";
+    head += fmt("\\picw%ld \\pich%ld\n", vlx::rtf_int(w * f), vlx::rtf_int(h * f));
+    head += fmt("\\picwgoal%ld \\pichgoal%ld\n", vlx::rtf_int((w * 20) * f), vlx::rtf_int((h * 20) * f));
+    head += "\\picscalex100 \\picscaley100\n";
+    std::fwrite(head.data(), 1, head.size(), out);
+
+    write_jpeg(w, h, 255, 0x5036, rows, tmp.f);
+    std::rewind(tmp.f);
+    unsigned char buf[8192];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, tmp.f)) > 0)
+        for (size_t i = 0; i < got; ++i)
+            rtf.putHexByte(buf[i]);
+
+    static const char tail[] = "\n}}}\n{\\sp{\\sn fRecolorFillAsPicture}{\\sv 0}}"
+                               "\n{\\sp{\\sn posrelh}{\\sv 1}}\n{\\sp{\\sn posrelv}{\\sv 1}}"
+                               "\n{\\sp{\\sn fAllowOverlap}{\\sv 1}}"
+                               "\n{\\sp{\\sn fBehindDocument}{\\sv 1}}\n}}";
+    std::fwrite(tail, 1, sizeof tail - 1, out);
+}

@@ -1,0 +1,20 @@
+#pragma once
+// Opening the source document with the system's own failure reporting.
+#include <memory>
+#include <string>
+
+class PDFDoc;
+
+// Message of an unreadable document (level 1).
+inline constexpr const char* PDF_CANNOT_READ_TEXT =
+    "The program cannot read PDF document. It might be corrupted or\n"
+    "does not comply with Adobe PDF format.";
+
+// Opens file with password as both owner and user password ("" for none).
+// Returns only a document that opened; otherwise throws, level 1:
+//   pdf_wrong_pswd_exception ("Incorrect password") for a standard-security
+//   document the password does not open,
+//   tk_exception PDF_CANNOT_READ_TEXT for everything else (missing or
+//   unreadable file, damaged document, other security handlers).
+// The library's global settings object must exist.
+std::unique_ptr<PDFDoc> pdf_open_document(const std::string& file, const std::string& password);

@@ -1,0 +1,186 @@
+#include "pdf_ulin.h"
+
+#include "tk_except.h"
+#include "tk_log.h"
+
+#include <splash/Splash.h>
+#include <splash/SplashBitmap.h>
+#include <splash/SplashPattern.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace {
+
+// Pixels of the 150 dpi raster pass per point, and twice that for a midpoint of two rows.
+constexpr double px_per_pt = 2.08333;
+constexpr double two_px_per_pt = 4.16666;
+
+bool near_full(int c)
+{
+    return std::abs(c - 255) <= 2;
+}
+
+int div255(int x)
+{
+    return (x + (x >> 8) + 0x80) >> 8;
+}
+
+// Truncates toward zero, then clamps into [lo, hi]; safe for any double.
+int trunc_clamped(double v, int lo, int hi)
+{
+    if (std::isnan(v))
+        return lo;
+    v = std::trunc(v);
+    if (v < lo)
+        return lo;
+    if (v > hi)
+        return hi;
+    return static_cast<int>(v);
+}
+
+void paint_row(SplashBitmap* bitmap, int y, int x0, int x1, const uline_attr& attr, int a)
+{
+    unsigned char* row = bitmap->getDataPtr() + static_cast<std::ptrdiff_t>(y) * bitmap->getRowSize();
+    SplashColor c = {0, 0, 0, 0};
+    bool fixed = attr.pattern->isStatic();
+    if (fixed)
+        attr.pattern->getColor(0, y, c);
+    for (int x = x0; x <= x1; ++x) {
+        if (!fixed)
+            attr.pattern->getColor(x, y, c);
+        unsigned char* p = row + 3 * static_cast<std::ptrdiff_t>(x);
+        for (int k = 0; k < 3; ++k)
+            p[k] = a >= 255 ? c[k] : static_cast<unsigned char>(div255((255 - a) * p[k] + a * c[k]));
+    }
+}
+
+} // namespace
+
+uline_attr::uline_attr(SplashPattern* patternA, double alphaA, bool noClipA) : pattern(patternA), alpha(alphaA), noClip(noClipA) {}
+
+uline_attr::~uline_attr()
+{
+    delete pattern;
+}
+
+pdf_uline_processor::pdf_uline_processor(bool tables_modeA) : tables_mode(tables_modeA), single_subpath(false)
+{
+    tk_log(2, "pdf_uline_processor::ctor");
+}
+
+pdf_uline_processor::~pdf_uline_processor()
+{
+    tk_log(2, "pdf_uline_processor::dtor");
+}
+
+void pdf_uline_processor::set_line(double x0, double x1, double y0, double y1, uline_attr* attr)
+{
+    std::unique_ptr<uline_attr> owned(attr);
+    tk_log(1, "pdf_uline_processor::set_line(%f,%f,%f,%f)", x0, x1, y0, y1);
+    if (!owned || !std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1))
+        return;
+    uline_rect r{0, std::min(x0, x1), std::max(x0, x1), std::min(y0, y1), std::max(y0, y1)};
+    for (const uline_rect& l : lines) {
+        if (std::fabs(r.xMax - l.xMax) < 0.5 && std::fabs(r.xMin - l.xMin) < 0.5 && std::fabs(r.yMax - l.yMax) < 2 &&
+            std::fabs(r.yMin - l.yMin) < 2)
+            return;
+    }
+    attrs.push_back(std::move(owned));
+    lines.push_back(r);
+}
+
+bool pdf_uline_processor::process_as_underline(double x1, double x2, double y, int r, int g, int b)
+{
+    tk_log(1, "pdf_uline_processor::process_as_underline");
+    tk_log(1, "Text coordinates: %lg,%lg,%lg", x1, x2, y);
+    for (const uline_rect& u : underlines) {
+        double mid = (u.yMin + u.yMax) * 0.5;
+        tk_log(1, "Comparing with: %lg,%lg,%lg", u.xMin, u.xMax, mid);
+        if (x1 >= u.xMin - 0.5 && x2 <= u.xMax + 0.5 && std::fabs(mid - y) <= 2) {
+            tk_log(1, "GOT UNDERLINE (%lg,%lg,%lg)", u.xMin, u.xMax, y);
+            return true;
+        }
+    }
+    tk_assert(lines.size() == attrs.size(), PDF_ULIN_UNIT, 683);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const uline_rect& l = lines[i];
+        if (l.xMax - l.xMin < 1.75 && l.yMax - l.yMin > 11)
+            continue;
+        double left = l.xMin / px_per_pt;
+        double right = l.xMax / px_per_pt;
+        double mid = (l.yMin + l.yMax) / two_px_per_pt;
+        tk_log(1, "Comparing with: %lg,%lg,%lg", left, right, mid);
+        if (!(x1 >= left - 0.5 && x2 <= right + 0.5 && std::fabs(mid - y) <= 2))
+            continue;
+        SplashColor c = {0, 0, 0, 0};
+        attrs[i]->pattern->getColor(0, 0, c);
+        bool same = std::abs(r - c[0]) <= 2 && std::abs(g - c[1]) <= 2 && std::abs(b - c[2]) <= 2;
+        bool both_bright = (near_full(r) || near_full(g) || near_full(b)) && (near_full(c[0]) || near_full(c[1]) || near_full(c[2]));
+        if (!same && !both_bright)
+            continue;
+        tk_log(1, "GOT UNDERLINE (%lg,%lg,%lg)", left, right, y);
+        underlines.push_back(uline_rect{0, left, right, y, y});
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        attrs.erase(attrs.begin() + static_cast<std::ptrdiff_t>(i));
+        return true;
+    }
+    return false;
+}
+
+bool pdf_uline_processor::process_is_inCell(double x1, double x2, double y1, double y2)
+{
+    tk_log(1, "pdf_uline_processor::process_is_inCell");
+    tk_log(1, "Text coordinates: %lg,%lg,%lg,%lg", x1, x2, y1, y2);
+    return false;
+}
+
+void pdf_uline_processor::tableBuilding()
+{
+    tk_log(2, "tableBuilding");
+    tk_log(1, "lines: %zu (%zu)", lines.size(), attrs.size());
+}
+
+void pdf_uline_processor::undo_lines(Splash* splash)
+{
+    tk_log(1, "pdf_uline_processor::undo_lines");
+    tk_assert(splash != nullptr, PDF_ULIN_UNIT, 307);
+    if (lines.size() != attrs.size())
+        return;
+    SplashBitmap* bitmap = splash->getBitmap();
+    // Rules may reach beyond the page: only the bitmap's own pixels are written.
+    if (bitmap && bitmap->getMode() == splashModeRGB8 && bitmap->getWidth() > 0 && bitmap->getHeight() > 0) {
+        int w = bitmap->getWidth();
+        int h = bitmap->getHeight();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const uline_rect& l = lines[i];
+            const uline_attr& attr = *attrs[i];
+            if (l.xMax < 0 || l.xMin >= w || l.yMax < 0 || l.yMin >= h)
+                continue;
+            double alpha = std::isnan(attr.alpha) ? 1.0 : std::clamp(attr.alpha, 0.0, 1.0);
+            int a = static_cast<int>(std::floor(alpha * 255 + 0.5));
+            int x0 = trunc_clamped(l.xMin, 0, w - 1);
+            int x1 = trunc_clamped(l.xMax, 0, w - 1);
+            int y0 = trunc_clamped(l.yMin, 0, h - 1);
+            // Rows from yMin up to yMax inclusive; a hairline (yMin == yMax) is the one row of yMin.
+            int y1 = l.yMin == l.yMax ? y0 : trunc_clamped(std::floor(l.yMax), 0, h - 1);
+            for (int y = y0; y <= y1; ++y)
+                paint_row(bitmap, y, x0, x1, attr, a);
+        }
+    }
+    release_lines();
+}
+
+void pdf_uline_processor::flush()
+{
+    tk_log(2, "pdf_uline_processor::flush");
+    release_lines();
+    underlines.clear();
+}
+
+void pdf_uline_processor::release_lines()
+{
+    attrs.clear();
+    lines.clear();
+}

@@ -1,0 +1,287 @@
+#include "raster_output_dev.h"
+
+#include "pdf_color.h"
+#include "pdf_ulin.h"
+#include "rule_shape.h"
+#include "tk_log.h"
+
+#include <GfxState.h>
+#include <splash/Splash.h>
+#include <splash/SplashPath.h>
+#include <splash/SplashPattern.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+
+namespace {
+
+SplashColor white = {255, 255, 255, 0};
+
+std::vector<rule_pt> device_points(const std::vector<rule_poly>& polys, const double* ctm)
+{
+    std::vector<rule_pt> pts;
+    for (const rule_poly& poly : polys)
+        for (const rule_pt& p : poly.pts)
+            pts.push_back(rule_apply(ctm, p));
+    return pts;
+}
+
+uline_attr* make_attr(const GfxRGB& rgb, double alpha, bool noClip)
+{
+    pdf_rgb8 c = pdf_rgb_to_bytes(rgb);
+    SplashColor sc = {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g), static_cast<unsigned char>(c.b), 0};
+    return new uline_attr(new SplashSolidColor(sc), alpha, noClip);
+}
+
+bool zero_length(const rule_poly& piece)
+{
+    for (const rule_pt& p : piece.pts)
+        if (p.x != piece.pts.front().x || p.y != piece.pts.front().y)
+            return false;
+    return true;
+}
+
+// The outline a wide stroke of these polylines fills, in device space.
+std::vector<rule_pt> stroke_outline(Splash& splash, const std::vector<rule_poly>& polys, double width, const double* ctm)
+{
+    SplashPath path;
+    for (const rule_poly& poly : polys) {
+        path.moveTo(poly.pts.front().x, poly.pts.front().y);
+        for (std::size_t i = 1; i < poly.pts.size(); ++i)
+            path.lineTo(poly.pts[i].x, poly.pts[i].y);
+        if (poly.closed)
+            path.close();
+    }
+    std::vector<rule_pt> pts;
+    std::unique_ptr<SplashPath> outline(splash.makeStrokePath(&path, width, true));
+    if (!outline)
+        return pts;
+    for (int i = 0; i < outline->getLength(); ++i) {
+        double x, y;
+        unsigned char f;
+        outline->getPoint(i, &x, &y, &f);
+        pts.push_back(rule_apply(ctm, {x, y}));
+    }
+    return pts;
+}
+
+} // namespace
+
+RasterOutputDev::RasterOutputDev() : SplashOutputDev(splashModeRGB8, 1, false, white, true)
+{
+    tk_log(2, "RasterOutputDev::RasterOutputDev");
+    setVectorAntialias(false);
+}
+
+void RasterOutputDev::startPage(int pageNum, GfxState* state, XRef* xref)
+{
+    tk_log(1, "RasterOutputDev::startPage(%d)", pageNum);
+    SplashOutputDev::startPage(pageNum, state, xref);
+    // Tiles, transparency groups and soft masks paint into other bitmaps: only this one holds rules.
+    page_bitmap = getBitmap();
+}
+
+bool RasterOutputDev::beginType3Char(GfxState* state, double, double, double, double, CharCode code, const Unicode*, int)
+{
+    tk_log(1, "RasterOutputDev::beginType3Char(%u)", code);
+    // Render modes 3 and 7 paint nothing; true skips the glyph procedure.
+    return (state->getRender() & 3) == 3;
+}
+
+template <class F> void RasterOutputDev::guarded(F&& f)
+{
+    if (pending)
+        return; // the page is lost already; let the library finish quietly
+    try {
+        f();
+    } catch (...) {
+        pending = std::current_exception();
+    }
+}
+
+void RasterOutputDev::rethrowPending()
+{
+    if (pending) {
+        std::exception_ptr p = pending;
+        pending = nullptr;
+        std::rethrow_exception(p);
+    }
+}
+
+void RasterOutputDev::fill(GfxState* state)
+{
+    tk_log(1, "RasterOutputDev::fill");
+    guarded([&] { fill_with(state, false); });
+}
+
+void RasterOutputDev::eoFill(GfxState* state)
+{
+    tk_log(1, "RasterOutputDev::eoFill");
+    guarded([&] { fill_with(state, true); });
+}
+
+void RasterOutputDev::fill_with(GfxState* state, bool eo)
+{
+    pdf_uline_processor& proc = pdf_uline_processor::instance();
+    proc.single_subpath = state->getPath()->getNumSubpaths() == 1;
+    if (capture_fill(state, proc))
+        return;
+    if (eo)
+        SplashOutputDev::eoFill(state);
+    else
+        SplashOutputDev::fill(state);
+}
+
+void RasterOutputDev::stroke(GfxState* state)
+{
+    tk_log(1, "RasterOutputDev::stroke");
+    guarded([&] {
+        pdf_uline_processor& proc = pdf_uline_processor::instance();
+        const GfxPath* path = state->getPath();
+        proc.single_subpath = path->getNumSubpaths() == 1 && path->getSubpath(0)->getNumPoints() == 2;
+        if (!capture_stroke(state, proc))
+            SplashOutputDev::stroke(state);
+    });
+}
+
+bool RasterOutputDev::capture_allowed(GfxState* state, bool stroking)
+{
+    Splash* splash = getSplash();
+    if (!splash || !page_bitmap || getBitmap() != page_bitmap || splash->getSoftMask())
+        return false;
+    GfxColorSpace* cs = stroking ? state->getStrokeColorSpace() : state->getFillColorSpace();
+    if (!cs || cs->isNonMarking() || cs->getMode() == csPattern)
+        return false;
+    const GfxPath* path = state->getPath();
+    return path && path->getNumSubpaths() > 0;
+}
+
+bool RasterOutputDev::capture_fill(GfxState* state, pdf_uline_processor& proc)
+{
+    if (!capture_allowed(state, false))
+        return false;
+    rule_box box;
+    if (!rule_box_of(device_points(rule_flatten(*state->getPath()), state->getCTM()), &box))
+        return false;
+    tk_log(1, "xmin=%d, ymin=%d, xmax=%d, ymax=%d", box.xMin, box.yMin, box.xMax, box.yMax);
+    Splash* splash = getSplash();
+    if (rule_test_clip(*splash->getClip(), box) != rule_clip::inside || !rule_fill_candidate(box, proc.tables_mode, proc.single_subpath))
+        return false;
+    GfxRGB rgb;
+    state->getFillRGB(&rgb);
+    proc.set_line(box.xMin, box.xMax, box.yMin, box.yMax, make_attr(rgb, splash->getFillAlpha(), true));
+    proc.single_subpath = false;
+    return true;
+}
+
+bool RasterOutputDev::capture_stroke(GfxState* state, pdf_uline_processor& proc)
+{
+    bool narrow = state->getTransformedLineWidth() <= 1;
+    // A hairline is captured only as the one segment of a one-segment path; without table mode a
+    // wide stroke needs that too.
+    if (!proc.single_subpath && (narrow || !proc.tables_mode))
+        return false;
+    if (!capture_allowed(state, true))
+        return false;
+    Splash* splash = getSplash();
+    const double* ctm = state->getCTM();
+    std::vector<rule_poly> polys = rule_flatten(*state->getPath());
+    double phase = 0;
+    const std::vector<double>& dash = state->getLineDash(&phase);
+    bool dashed = !dash.empty();
+    std::vector<rule_poly> pieces;
+    if (dashed)
+        pieces = rule_dash(polys, dash, phase);
+    if (dashed && pieces.empty())
+        return false;
+    GfxRGB rgb;
+    state->getStrokeRGB(&rgb);
+    double alpha = splash->getStrokeAlpha();
+
+    bool any = false;
+    std::vector<rule_poly> rest;
+    if (!narrow) {
+        // An undashed wide stroke is one outline; each dash of a dashed one is its own.
+        std::vector<std::vector<rule_poly>> groups;
+        if (dashed)
+            for (rule_poly& p : pieces)
+                groups.push_back({p});
+        else
+            groups.push_back(polys);
+        for (std::vector<rule_poly>& group : groups) {
+            rule_box box;
+            bool taken = false;
+            if (rule_box_of(stroke_outline(*splash, group, state->getLineWidth(), ctm), &box)) {
+                tk_log(1, "xmin=%d, ymin=%d, xmax=%d, ymax=%d", box.xMin, box.yMin, box.xMax, box.yMax);
+                if (rule_test_clip(*splash->getClip(), box) == rule_clip::inside && rule_fill_candidate(box, proc.tables_mode, proc.single_subpath)) {
+                    proc.set_line(box.xMin, box.xMax, box.yMin, box.yMax, make_attr(rgb, alpha, true));
+                    proc.single_subpath = false;
+                    taken = any = true;
+                }
+            }
+            if (!taken)
+                rest.insert(rest.end(), group.begin(), group.end());
+        }
+    } else {
+        if (!dashed)
+            pieces = polys;
+        for (rule_poly& piece : pieces) {
+            bool taken = false;
+            std::vector<rule_pt> ends;
+            if (proc.single_subpath && piece.pts.size() >= 2 && !zero_length(piece)) {
+                ends.push_back(rule_apply(ctm, piece.pts.front()));
+                ends.push_back(rule_apply(ctm, piece.pts.back()));
+            }
+            rule_box whole;
+            if (!ends.empty() && rule_box_of(ends, &whole)) {
+                rule_pt a = ends[0], b = ends[1];
+                int x0 = static_cast<int>(std::floor(a.x)), y0 = static_cast<int>(std::floor(a.y));
+                int x1 = static_cast<int>(std::floor(b.x)), y1 = static_cast<int>(std::floor(b.y));
+                rule_clip where = rule_test_clip(*splash->getClip(), whole);
+                if (where != rule_clip::outside) {
+                    if (y0 == y1) {
+                        // Horizontal: both table modes, even partly clipped.
+                        proc.set_line(whole.xMin, whole.xMax, y0, y0, make_attr(rgb, alpha, where == rule_clip::inside));
+                        taken = true;
+                    } else if (std::fabs(b.x - a.x) <= std::fabs(b.y - a.y) && proc.tables_mode && std::abs(x1 - x0) < 5 &&
+                               std::abs(y1 - y0) > 10) {
+                        proc.set_line(whole.xMin, whole.xMax, whole.yMin, whole.yMax, make_attr(rgb, alpha, where == rule_clip::inside));
+                        taken = true;
+                    }
+                }
+            }
+            if (taken) {
+                proc.single_subpath = false;
+                any = true;
+            } else {
+                rest.push_back(piece);
+            }
+        }
+    }
+    if (!any)
+        return false;
+    if (rest.empty())
+        return true;
+
+    // Paint what was not captured: the remaining pieces, undashed, then restore the state.
+    auto* restPath = new GfxPath();
+    for (const rule_poly& piece : rest) {
+        restPath->moveTo(piece.pts.front().x, piece.pts.front().y);
+        for (std::size_t i = 1; i < piece.pts.size(); ++i)
+            restPath->lineTo(piece.pts[i].x, piece.pts[i].y);
+        if (piece.closed)
+            restPath->close();
+    }
+    GfxPath* saved = state->getPath()->copy();
+    std::vector<double> savedDash = dash;
+    state->setPath(restPath);
+    state->setLineDash({}, 0);
+    updateLineDash(state);
+    SplashOutputDev::stroke(state);
+    state->setLineDash(std::move(savedDash), phase);
+    updateLineDash(state);
+    state->setPath(saved);
+    return true;
+}

@@ -1,0 +1,7 @@
+#include "page_margins.h"
+
+namespace vlx {
+
+PageMargins pageMargins;
+
+} // namespace vlx

@@ -1,0 +1,170 @@
+#include "sample_docs.h"
+
+#include <cstdint>
+
+namespace e2e {
+
+const char* const REPORT_URI = "http://example.com/report";
+const char* const MOVED_URI = "http://example.com/moved";
+
+namespace {
+
+const vlxtest::Rgb BLACK{0, 0, 0}, BLUE{0, 0, 1}, RED{1, 0, 0}, GREY{0.6, 0.6, 0.6};
+
+std::vector<std::uint8_t> gradient(int w, int h)
+{
+    std::vector<std::uint8_t> px;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            px.push_back(std::uint8_t(x * 255 / (w - 1)));
+            px.push_back(std::uint8_t(y * 255 / (h - 1)));
+            px.push_back(128);
+        }
+    return px;
+}
+
+std::vector<std::string> split(const std::string& s)
+{
+    std::vector<std::string> out;
+    size_t p = 0;
+    while (p < s.size()) {
+        size_t q = s.find(' ', p);
+        if (q == std::string::npos)
+            q = s.size();
+        if (q > p)
+            out.push_back(s.substr(p, q - p));
+        p = q + 1;
+    }
+    return out;
+}
+
+const char* const REPORT_BODY[] = {
+    "Revenue grew steadily during the third quarter",
+    "while operating costs stayed below the forecast",
+    "and cash reserves reached a comfortable level",
+};
+
+const char* const NUMBERS[] = {"one", "two", "three", "four", "five", "six", "seven", "eight"};
+
+const char* const TABLE[5][4] = {
+    {"Item", "Colour", "Size", "Price"},
+    {"Apple", "Red", "Small", "10"},
+    {"Banana", "Yellow", "Long", "20"},
+    {"Cherry", "Crimson", "Tiny", "30"},
+    {"Damson", "Purple", "Round", "40"},
+};
+
+} // namespace
+
+void make_report(vlxtest::PdfWriter& w)
+{
+    vlxtest::PdfPage& p1 = w.add_page(612, 792);
+    p1.text(72, 720, "Quarterly Report", "Helvetica-Bold", 20);
+    p1.text(72, 692, "Prepared by the finance team", "Times-Italic", 14);
+    double y = 664;
+    for (const char* line : REPORT_BODY) {
+        p1.text(72, y, line, "Times-Roman", 12);
+        y -= 14;
+    }
+    // "Important" spans about 72..119 at 12 pt; the bar sits 1.6 pt under the baseline.
+    p1.text(72, 606, "Important", "Times-Roman", 12, BLUE);
+    p1.fill_rect(70, 603.2, 52, 0.8, BLUE);
+    p1.text(124, 606, "notice about dividends", "Times-Roman", 12);
+    p1.text(72, 580, "printf hello world", "Courier", 10);
+    p1.text(72, 556, "Website", "Helvetica", 12);
+    p1.link(70, 551, 117, 568, REPORT_URI);
+    p1.text(119, 556, "lists every figure", "Helvetica", 12);
+    p1.text(72, 532, "Warning about late payments", "Helvetica", 12, RED);
+    p1.text(72, 508, "Footnote without any action", "Helvetica", 12);
+    p1.link(70, 503, 300, 520, ""); // no action at all
+    p1.image(360, 560, 180, 120, 48, 32, gradient(48, 32));
+
+    vlxtest::PdfPage& p2 = w.add_page(612, 792);
+    p2.text(72, 720, "Second section heading", "Helvetica-Bold", 16);
+    p2.text(72, 690, "The second page continues the report", "Times-Roman", 12);
+    p2.text(72, 676, "with details about regional offices", "Times-Roman", 12);
+    // Drawn at 172,500 on the page through a translated matrix; the link is in page space.
+    p2.raw("q 1 0 0 1 100 -100 cm");
+    p2.text(72, 600, "Relocated", "Helvetica", 12);
+    p2.raw("Q");
+    p2.link(168, 495, 240, 514, MOVED_URI);
+    p2.text(72, 470, "End of report", "Times-Roman", 12);
+}
+
+std::vector<std::string> report_words(int page)
+{
+    std::string s;
+    if (page == 1) {
+        s = "Quarterly Report Prepared by the finance team";
+        for (const char* line : REPORT_BODY)
+            s += std::string(" ") + line;
+        s += " Important notice about dividends printf hello world Website lists every figure"
+             " Warning about late payments Footnote without any action";
+    } else {
+        s = "Second section heading The second page continues the report with details about"
+            " regional offices Relocated End of report";
+    }
+    return split(s);
+}
+
+void make_columns(vlxtest::PdfWriter& w)
+{
+    vlxtest::PdfPage& p = w.add_page(612, 792);
+    for (int i = 0; i < 8; ++i) {
+        p.text(72, 700 - 15 * i, std::string("Alpha line ") + NUMBERS[i] + " about gardens", "Helvetica", 11);
+        p.text(330, 700 - 15 * i, std::string("Beta line ") + NUMBERS[i] + " about rivers", "Helvetica", 11);
+    }
+}
+
+std::vector<std::string> columns_words()
+{
+    std::vector<std::string> out;
+    for (const char* side : {"Alpha", "Beta"})
+        for (int i = 0; i < 8; ++i) {
+            out.push_back(side);
+            out.push_back(NUMBERS[i]);
+        }
+    return out;
+}
+
+void make_table(vlxtest::PdfWriter& w)
+{
+    vlxtest::PdfPage& p = w.add_page(612, 792);
+    p.text(60, 750, "Price list", "Helvetica-Bold", 14);
+    const double xs[] = {60, 190, 320, 450, 580};
+    const double top = 720, row_h = 30;
+    for (int r = 0; r <= 5; ++r)
+        p.line(xs[0], top - r * row_h, xs[4], top - r * row_h, 0.75, BLACK);
+    for (double x : xs)
+        p.line(x, top, x, top - 5 * row_h, 0.75, BLACK);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 4; ++c)
+            p.text(xs[c] + 8, top - r * row_h - 20, TABLE[r][c], "Helvetica", 10);
+}
+
+std::vector<std::string> table_words()
+{
+    std::vector<std::string> out;
+    for (auto& row : TABLE)
+        for (const char* cell : row)
+            out.push_back(cell);
+    return out;
+}
+
+void make_three_pages(vlxtest::PdfWriter& w)
+{
+    for (const char* n : {"one", "two", "three"})
+        w.add_page(612, 792).text(72, 700, std::string("Marker page ") + n, "Helvetica", 12);
+}
+
+void make_huge_page(vlxtest::PdfWriter& w)
+{
+    w.add_page(2000, 2000).text(100, 1900, "Huge page text", "Helvetica", 24);
+}
+
+void make_textless_page(vlxtest::PdfWriter& w)
+{
+    w.add_page(612, 792).fill_rect(100, 100, 200, 200, GREY);
+}
+
+} // namespace e2e

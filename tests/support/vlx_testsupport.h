@@ -1,0 +1,131 @@
+// Test helpers shared by every test program: a PDF writer with exact content,
+// temporary paths, qpdf encryption and an RTF brace checker.
+//
+//   vlxtest::PdfWriter w;
+//   vlxtest::PdfPage& p = w.add_page(612, 792);          // Letter, /Rotate 0
+//   p.text(72, 700, "Hello", "Helvetica-Bold", 14, vlxtest::Rgb{1, 0, 0});
+//   p.fill_rect(72, 690, 100, 2, vlxtest::Rgb{0, 0, 0});
+//   p.link(72, 695, 172, 715, "http://example.com/");
+//   std::string path = vlxtest::write_temp_pdf(w);        // caller removes it
+//
+// Coordinates are PDF user space (points, origin bottom left). Text is passed
+// as bytes in WinAnsiEncoding (Windows-1252) and written as a literal string.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vlxtest {
+
+// Colour components in 0..1.
+struct Rgb {
+    double r = 0, g = 0, b = 0;
+};
+
+class PdfWriter;
+
+// One page. All calls append to the page's content stream in call order.
+class PdfPage {
+public:
+    // Resource name ("/F1") of one of the standard 14 fonts, for raw() text.
+    std::string font(const std::string& base_font);
+
+    // Appends raw content-stream operators; a line feed is added after them.
+    PdfPage& raw(const std::string& ops);
+
+    // One string shown with Tj inside its own BT/ET, baseline start at x,y.
+    PdfPage& text(double x, double y, const std::string& s,
+                  const std::string& base_font = "Helvetica", double size = 12,
+                  Rgb color = {});
+    // A filled rectangle, lower left corner x,y (re f).
+    PdfPage& fill_rect(double x, double y, double w, double h, Rgb color = {});
+    // A stroked segment; dash is the dash array (empty: solid).
+    PdfPage& line(double x1, double y1, double x2, double y2, double width,
+                  Rgb color = {}, const std::vector<double>& dash = {});
+    // An uncompressed 8-bit DeviceRGB image of px_w x px_h pixels painted
+    // into the rectangle x,y,w,h. rgb holds px_w*px_h*3 bytes, top row first.
+    PdfPage& image(double x, double y, double w, double h, int px_w, int px_h,
+                   const std::vector<std::uint8_t>& rgb);
+    // A /Link annotation with a /URI action; an empty uri gives a link
+    // without any action. No border is drawn (/Border [0 0 0]).
+    PdfPage& link(double x1, double y1, double x2, double y2, const std::string& uri);
+
+    const std::string& content() const { return content_; }
+
+private:
+    friend class PdfWriter;
+    PdfPage(PdfWriter* doc, double w, double h, int rotate)
+        : doc_(doc), width_(w), height_(h), rotate_(rotate) {}
+
+    struct Link {
+        double x1, y1, x2, y2;
+        std::string uri;
+    };
+    PdfWriter* doc_;
+    double width_, height_;
+    int rotate_;
+    std::string content_;
+    std::vector<Link> links_;
+    std::vector<int> images_;  // indexes into the writer's image list
+};
+
+// A whole document. Fonts and images are shared by all pages' resources.
+class PdfWriter {
+public:
+    PdfWriter() = default;
+    PdfWriter(const PdfWriter&) = delete;
+    PdfWriter& operator=(const PdfWriter&) = delete;
+
+    // Adds a page with a MediaBox of [0 0 width height] and the given /Rotate.
+    // The reference stays valid for the writer's lifetime.
+    PdfPage& add_page(double width = 612, double height = 792, int rotate = 0);
+
+    // The complete file: header, objects, xref table, trailer, %%EOF.
+    std::string str() const;
+    // Writes str() to path; throws std::runtime_error on failure.
+    void save(const std::string& path) const;
+
+private:
+    friend class PdfPage;
+    struct Image {
+        int w, h;
+        std::vector<std::uint8_t> rgb;
+    };
+    int font_index(const std::string& base_font);  // 1-based
+    std::vector<std::string> fonts_;
+    std::vector<Image> images_;
+    std::vector<std::unique_ptr<PdfPage>> pages_;
+};
+
+// A unique, newly created empty file "<$TMPDIR or /tmp>/vlxtest-XXXXXX<suffix>".
+// The caller removes it.
+std::string temp_path(const std::string& suffix = ".pdf");
+// Saves the document to a fresh temp_path(".pdf") and returns the path.
+std::string write_temp_pdf(const PdfWriter& doc);
+// Writes raw bytes (a non-PDF, an empty file, ...) to a fresh temp path.
+std::string write_temp_file(const std::string& bytes, const std::string& suffix = ".pdf");
+// Removes the file at scope exit.
+struct TempFile {
+    std::string path;
+    explicit TempFile(std::string p) : path(std::move(p)) {}
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile();
+};
+
+enum class Crypt { rc4_40, aes_128, aes_256 };
+// Runs qpdf (no shell) to encrypt in into out with the given user and owner
+// passwords; all permissions stay allowed. Returns false, with qpdf's output
+// in *log when given, if qpdf fails or writes no file.
+bool qpdf_encrypt(const std::string& in, const std::string& out, Crypt kind,
+                  const std::string& user_pw, const std::string& owner_pw,
+                  std::string* log = nullptr);
+
+// True when the RTF text is one balanced group: it starts with '{', the brace
+// depth stays >= 1 until the final '}', and only white space follows it.
+// Escapes \\, \{, \} and \'hh are skipped. On false, *why says where and why.
+bool rtf_braces_ok(const std::string& rtf, std::string* why = nullptr);
+
+}  // namespace vlxtest

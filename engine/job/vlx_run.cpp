@@ -200,4 +200,10 @@ void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
                                "\n{\\sp{\\sn fAllowOverlap}{\\sv 1}}"
                                "\n{\\sp{\\sn fBehindDocument}{\\sv 1}}\n}}";
     std::fwrite(tail, 1, sizeof tail - 1, out);
+    if (physLayout_mode || !noframe_mode) {
+        // Framed text has no body paragraph of its own; without one, readers anchor the picture
+        // inside the first frame and lose it.
+        static const char anchor[] = "\\pard\\plain\\fs2\\par\r\n";
+        std::fwrite(anchor, 1, sizeof anchor - 1, out);
+    }
 }

@@ -215,11 +215,14 @@ void RtfOutputDev::doUpdateFont(GfxState* state)
 void RtfOutputDev::beginString(GfxState* state, const GooString*)
 {
     guarded([&] {
-        // Link rectangles are in default user space: remember where the string starts there.
-        double dx, dy, ux, uy;
-        state->transform(state->getCurX(), state->getCurY(), &dx, &dy);
-        cvtDevToUser(dx, dy, &ux, &uy);
-        text->beginWord(state, ux, uy);
+        vlx::TextWord* before = text->curWord;
+        text->beginWord(state, state->getCurX(), state->getCurY());
+        if (text->curWord && text->curWord != before) {
+            // Link rectangles are in the page's default user space, not the current one.
+            double dx, dy;
+            state->transform(state->getCurX(), state->getCurY(), &dx, &dy);
+            cvtDevToUser(dx, dy, &text->curWord->userX, &text->curWord->userY);
+        }
     });
 }
 
@@ -316,6 +319,11 @@ void RtfOutputDev::flushPage()
           fmt("\\margr%ld", 20L * vlx::rtf_int(m.right)) + fmt("\\margl%ld", 20L * vlx::rtf_int(m.left)) + "\r\n");
 
     text->dump(outputStream, outputFunc, physLayout != 0, colours);
+    if (physLayout || !vellix_convertor::instance().noframe_mode) {
+        // Frames attach to the next body paragraph; without one on this page, readers move them
+        // to the next page.
+        write("\\pard\\plain\\fs2\\par\r\n");
+    }
     first_page = false;
     pdf_uline_processor::instance().flush();
 }

@@ -139,8 +139,13 @@ void TextPage::dumpLine(FILE* out, TextOutputFunc outputFunc, TagWord tagWord, C
     if (!braceOpen)
         braceOpen = &braceDummy;
 
-    if (line->rot == 0 || line->rot == 2)
-        std::fprintf(out, "\\expndtw%d ", lineExpansion(line));
+    // A field or group closed mid-line takes its formatting with it; this restarts it afterwards.
+    std::string restart = "\\plain ";
+    if (line->rot == 0 || line->rot == 2) {
+        std::string expansion = "\\expndtw" + std::to_string(lineExpansion(line)) + " ";
+        std::fputs(expansion.c_str(), out);
+        restart += expansion;
+    }
 
     Groups groups{out, linkOpen, braceOpen, false};
     const int n = std::min(line->len, static_cast<int>(line->text.size()));
@@ -170,11 +175,20 @@ void TextPage::dumpLine(FILE* out, TextOutputFunc outputFunc, TagWord tagWord, C
                 k = 0;
             if (!w)
                 break;
-            if (*braceOpen && !first)
+            bool closed = false;
+            if (*braceOpen && !first) {
                 groups.closeBrace();
-            if (!w->link)
+                closed = true;
+            }
+            if (!w->link && *linkOpen) {
                 groups.closeLink();
-            else if (!w->linkURI.empty() && !*linkOpen)
+                closed = true;
+            }
+            if (closed) {
+                std::fputs(restart.c_str(), out);
+                tagWord.reset(nullptr, 0);
+            }
+            if (w->link && !w->linkURI.empty() && !*linkOpen)
                 groups.openLink(w->linkURI);
             tagWord.getTagWord(w, getColorIndex(colorOf(w), colors), tag);
             if (!tag.empty()) {

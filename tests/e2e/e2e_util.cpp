@@ -224,10 +224,21 @@ std::string lo_convert(const std::vector<std::string>& inputs, const std::string
     return why;
 }
 
-std::string pdf_text(const std::string& pdf)
+std::string pdf_text(const std::string& pdf, int page)
 {
-    proc_result r = run_program({"pdftotext", "-enc", "UTF-8", pdf, "-"});
+    std::vector<std::string> argv{"pdftotext", "-enc", "UTF-8"};
+    if (page > 0)
+        argv.insert(argv.end(), {"-f", std::to_string(page), "-l", std::to_string(page)});
+    argv.insert(argv.end(), {pdf, "-"});
+    proc_result r = run_program(argv);
     return r.status == 0 ? r.out : "";
+}
+
+int pdf_pages(const std::string& pdf)
+{
+    proc_result r = run_program({"pdfinfo", pdf});
+    size_t at = r.out.find("\nPages:");
+    return at == std::string::npos ? 0 : std::atoi(r.out.c_str() + at + 8);
 }
 
 std::string odt_content(const std::string& odt)

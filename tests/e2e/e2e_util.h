@@ -57,8 +57,10 @@ std::string lo_convert(const std::vector<std::string>& inputs, const std::string
 // Base name of path with its extension replaced by ext (".pdf").
 std::string swap_ext(const std::string& path, const std::string& outdir, const std::string& ext);
 
-// pdftotext of a PDF (UTF-8, reading order), or "" on failure.
-std::string pdf_text(const std::string& pdf);
+// pdftotext of a PDF (UTF-8, reading order), or "" on failure; page 0 means all pages.
+std::string pdf_text(const std::string& pdf, int page = 0);
+// Page count from pdfinfo, 0 on failure.
+int pdf_pages(const std::string& pdf);
 // content.xml of an ODT, or "" on failure.
 std::string odt_content(const std::string& odt);
 

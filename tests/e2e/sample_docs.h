@@ -14,7 +14,8 @@ extern const char* const MOVED_URI;    // linked over text drawn under a transla
 // by a blue bar, red text, a URI link over one word, a link without action, a picture; page 2
 // has more text and a link over text drawn with a translated matrix.
 void make_report(vlxtest::PdfWriter& w);
-std::vector<std::string> report_words(int page); // page 1 or 2
+// Page 1 or 2; leaves out the word drawn through the translated matrix.
+std::vector<std::string> report_words(int page);
 
 // One page, two columns of eight lines each.
 void make_columns(vlxtest::PdfWriter& w);

@@ -1,7 +1,6 @@
 // Links matched to words, and which pages become sections.
 #include "e2e_fixture.h"
 
-#include <regex>
 
 namespace e2e {
 namespace {
@@ -14,9 +13,9 @@ std::string field_result(const std::string& rtf, const std::string& uri)
     if (at == std::string::npos)
         return "(no field)";
     size_t inst = rtf.rfind("{\\field{\\*\\fldinst {\\b HYPERLINK", at);
-    if (inst == std::string::npos || !std::regex_match(rtf.substr(inst, at - inst),
-                                                       std::regex(R"(\{\\field\{\\\*\\fldinst \{\\b HYPERLINK ?\}\{\\b )")))
-        return "(malformed field instruction)";
+    const std::string head = inst == std::string::npos ? "" : rtf.substr(inst, at - inst);
+    if (head != "{\\field{\\*\\fldinst {\\b HYPERLINK}{\\b " && head != "{\\field{\\*\\fldinst {\\b HYPERLINK }{\\b ")
+        return "(malformed field instruction: " + head + ")";
     size_t start = at + open.size();
     size_t end = rtf.find("\n}}}", start);
     return rtf_plain_text(rtf.substr(start, end == std::string::npos ? std::string::npos : end - start));
@@ -129,7 +128,7 @@ TEST_F(E2e, PageCountLargerThanThePagesDoesNotCrash)
     spit(src, bytes);
     Conversion all = convert(src, work / "lying.doc");
     EXPECT_CONVERTED(all);
-    EXPECT_GE(all.doc.pages.size(), 3u);
+    EXPECT_EQ(all.doc.pages.size(), 3u) << "pages that cannot be loaded are skipped";
     std::string why;
     EXPECT_TRUE(in_order(words_of(rtf_plain_text(all.rtf)),
                          {"Marker", "one", "Marker", "two", "Marker", "three"}, &why))
@@ -138,7 +137,7 @@ TEST_F(E2e, PageCountLargerThanThePagesDoesNotCrash)
 
     Conversion listed = convert(src, work / "listed.doc", {"--pages=5,2"});
     EXPECT_CONVERTED(listed);
-    EXPECT_EQ(count_of(rtf_plain_text(listed.rtf), "Marker page two"), 1u);
+    EXPECT_EQ(words_of(rtf_plain_text(listed.rtf)), (std::vector<std::string>{"Marker", "page", "two"}));
 }
 
 } // namespace

@@ -16,7 +16,7 @@ void sample_page(vlxtest::PdfPage& p, int n)
     p.text(72, 712, "Plain Times text at twelve points.", "Times-Roman", 12);
     p.text(72, 694, "Courier for code-like text.", "Courier", 10);
     p.text(72, 676, "An underlined phrase", "Helvetica", 12, Rgb{0, 0, 0.6});
-    p.fill_rect(72, 673, 116, 0.7, Rgb{0, 0, 0.6});
+    p.fill_rect(71, 674.5, 126, 0.7, Rgb{0, 0, 0.6});
     p.text(300, 676, "Visit example.com", "Helvetica", 12, Rgb{0, 0, 1});
     p.link(298, 672, 400, 690, "http://example.com/");
 

@@ -197,7 +197,7 @@ TEST_F(DumpLine, AdjacentLinksShareOneField)
     auto line = makeLine({a, b, c});
     std::string out = dump(line.get());
     EXPECT_EQ(out, "\\expndtw1 {\\field{\\*\\fldinst {\\b HYPERLINK }{\\b \"http://a.example/x y\"}}\n"
-                   "{\\fldrslt{ab cd\n}}} ef ");
+                   "{\\fldrslt{ab cd\n}}}\\plain \\expndtw1 \\f10 \\fs20  ef ");
     EXPECT_FALSE(linkOpen);
     expectBalanced("", out);
 }
@@ -213,7 +213,8 @@ TEST_F(DumpLine, LinkStaysOpenAcrossLines)
     auto second = makeLine({b});
     std::string out2 = dump(second.get());
     EXPECT_FALSE(linkOpen);
-    EXPECT_EQ(out2, "\\expndtw-12 \n}}}cd ");
+    // The field took its formatting with it: the rest of the line gets it back.
+    EXPECT_EQ(out2, "\\expndtw-12 \n}}}\\plain \\expndtw-12 \\f10 \\fs20 cd ");
     expectBalanced("", out1 + out2);
 }
 
@@ -237,7 +238,7 @@ TEST_F(DumpLine, LinkOpenedInsideTagGroupClosesBeforeIt)
     braceOpen = true; // the caller wrote "{" and the first word's tag
     std::string out = dump(line.get());
     EXPECT_EQ(out, "\\expndtw-2 {\\field{\\*\\fldinst {\\b HYPERLINK }{\\b \"http://x/\"}}\n"
-                   "{\\fldrslt{ab\n}}}} cd ");
+                   "{\\fldrslt{ab\n}}}}\\plain \\expndtw-2 \\f10 \\fs20  cd ");
     EXPECT_FALSE(braceOpen);
     EXPECT_FALSE(linkOpen);
     expectBalanced("{", out);
@@ -254,7 +255,7 @@ TEST_F(DumpLine, LinkOpenedBeforeTagGroupClosesAfterIt)
     auto second = makeLine({makeWord(U"cd", 100, 214, 10, 5)});
     braceOpen = true;
     std::string out2 = dump(second.get());
-    EXPECT_EQ(out2, "\\expndtw-12 }\n}}}cd ");
+    EXPECT_EQ(out2, "\\expndtw-12 }\n}}}\\plain \\expndtw-12 \\f10 \\fs20 cd ");
     expectBalanced("", out1 + "{" + out2);
 }
 
@@ -264,7 +265,7 @@ TEST_F(DumpLine, TagGroupClosesAtSecondWordOrLineEnd)
     a->spaceAfter = true;
     auto line = makeLine({a, makeWord(U"cd", 115, 200, 10, 5)});
     braceOpen = true;
-    EXPECT_EQ(dump(line.get()), "\\expndtw-2 ab} cd ");
+    EXPECT_EQ(dump(line.get()), "\\expndtw-2 ab}\\plain \\expndtw-2 \\f10 \\fs20  cd ");
     auto single = makeLine({makeWord(U"ab", 100, 200, 10, 5)});
     braceOpen = true;
     EXPECT_EQ(dump(single.get()), "\\expndtw-12 ab }");

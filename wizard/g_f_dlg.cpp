@@ -1,0 +1,158 @@
+#include "g_f_dlg.h"
+
+#include "g_marsh.h"
+#include "tk_except.h"
+#include "tk_fname.h"
+#include "tk_log.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include <mutex>
+
+namespace {
+
+const char* const UNIT = "..\\GUI2/g_f_dlg";
+const size_t PATH_LIMIT = 259; // characters of the file buffer before its terminator
+
+std::mutex chooser_lock;
+file_dialog::chooser_fn chooser;
+
+// Pairs of display name and pattern, as Qt reads them: the patterns from the
+// last parenthesis group; "*.*" would hide names without a dot here.
+std::vector<std::string> parse_filter(const char* list)
+{
+    std::vector<std::string> out;
+    if (!list)
+        return out;
+    while (*list) {
+        std::string name = list;
+        list += name.size() + 1;
+        std::string pattern = list;
+        list += pattern.size() + 1;
+        std::string qt_pattern;
+        size_t pos = 0;
+        while (pos <= pattern.size()) {
+            size_t semi = pattern.find(';', pos);
+            std::string one = pattern.substr(pos, semi == std::string::npos ? std::string::npos : semi - pos);
+            if (!qt_pattern.empty())
+                qt_pattern += ' ';
+            qt_pattern += one == "*.*" ? "*" : one;
+            if (semi == std::string::npos)
+                break;
+            pos = semi + 1;
+        }
+        out.push_back(name + " (" + qt_pattern + ")");
+        if (pattern.empty())
+            break;
+    }
+    return out;
+}
+
+bool lower_contains(const std::string& text, const std::string& part)
+{
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return s;
+    };
+    return lower(text).find(lower(part)) != std::string::npos;
+}
+
+} // namespace
+
+file_dialog::file_dialog(QWidget* owner, const file_filter& filter, const std::string& initial_path)
+    : owner_window(owner)
+{
+    tk_log(1, "file_dialog::ctor(%s)", initial_path.c_str());
+    tk_file_name parts(initial_path);
+    initial = parts.name;
+    folder = parts.get_dir();
+    dialog_title = filter.title ? filter.title : "";
+    filters = parse_filter(filter.filter);
+}
+
+void file_dialog::set_chooser(chooser_fn fn)
+{
+    std::lock_guard<std::mutex> hold(chooser_lock);
+    chooser = std::move(fn);
+}
+
+bool file_dialog::run_dialog()
+{
+    chooser_fn fn;
+    {
+        std::lock_guard<std::mutex> hold(chooser_lock);
+        fn = chooser;
+    }
+    std::string chosen;
+    bool ok = false;
+    if (fn) {
+        ok = fn(*this, chosen);
+    } else {
+        gui_call([&] {
+            QFileDialog dlg(owner_window, QString::fromStdString(dialog_title),
+                            QString::fromStdString(folder));
+            dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+            QStringList names;
+            for (const std::string& f : filters)
+                names << QString::fromStdString(f);
+            dlg.setNameFilters(names);
+            if (saving) {
+                dlg.setAcceptMode(QFileDialog::AcceptSave);
+                dlg.setFileMode(QFileDialog::AnyFile);
+                dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+            } else {
+                dlg.setAcceptMode(QFileDialog::AcceptOpen);
+                dlg.setFileMode(QFileDialog::ExistingFile);
+            }
+            if (!initial.empty())
+                dlg.selectFile(QString::fromStdString(initial));
+            if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) {
+                chosen = dlg.selectedFiles().first().toStdString();
+                ok = true;
+            }
+        });
+    }
+    if (ok && !chosen.empty())
+        file_name = chosen;
+    return ok && !chosen.empty();
+}
+
+open_file_dialog::open_file_dialog(QWidget* owner, const file_filter& filter, const std::string& initial_path)
+    : file_dialog(owner, filter, initial_path)
+{
+}
+
+bool open_file_dialog::show()
+{
+    tk_log(1, "open_file_dialog::show");
+    return run_dialog();
+}
+
+save_file_dialog::save_file_dialog(QWidget* owner, const file_filter& filter, const std::string& initial_path,
+                                   const char* ext)
+    : file_dialog(owner, filter, initial_path)
+{
+    tk_assert(ext != nullptr, UNIT, 95);
+    def_ext = ext[0] == '.' ? std::string(ext) : "." + std::string(ext);
+    saving = true;
+}
+
+bool save_file_dialog::show()
+{
+    tk_log(1, "save_file_dialog::show");
+    if (!run_dialog())
+        return false;
+    file_name = apply_default_ext(file_name, def_ext);
+    return true;
+}
+
+std::string save_file_dialog::apply_default_ext(const std::string& chosen, const std::string& ext)
+{
+    // "LETTER.DOC" already names a document; only a name without the extension gets it.
+    if (ext.empty() || lower_contains(chosen, ext) || chosen.size() + ext.size() > PATH_LIMIT)
+        return chosen;
+    return chosen + ext;
+}

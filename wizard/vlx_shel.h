@@ -1,0 +1,112 @@
+#pragma once
+// The wizard program's own pages and its entry.
+#include "g_wiz_pg.h"
+#include "tk_threa.h"
+
+#include <string>
+
+class QApplication;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class vellix_convertor;
+
+inline constexpr const char* VLX_SHEL_UNIT = "vlx_shel";
+inline constexpr int VLX_VERSION_MAJOR = 4;
+inline constexpr int VLX_VERSION_MINOR = 1;
+// Where the welcome page's maker link leads.
+inline constexpr const char* VLX_MAKER_URL = "https://www.quorvane.com/";
+
+// Dialog ids of the pages.
+enum { IDD_WELCOME = 103, IDD_SEL_FILE = 104, IDD_PROGRESS = 105, IDD_FINISH = 106, IDD_SETTINGS = 107 };
+
+class welcome_page : public wizard_page<103, PSWIZB_NEXT, PSP_HIDEHEADER | PSP_HASHELP> {
+public:
+    welcome_page();
+    bool page_init() override;
+    void on_help() override;
+    void load_settings();
+    bool link_attached() const { return hyperlink_attached; }
+
+private:
+    QLabel* hyperlink = nullptr;
+    bool hyperlink_attached = false;
+};
+
+class sel_file_page : public wizard_page<104, PSWIZB_BACK | PSWIZB_NEXT, PSP_HASHELP> {
+public:
+    sel_file_page();
+    bool page_init() override;
+    void on_help() override;
+    int on_next() override;
+    int on_back() override;
+
+    void save();
+    void on_checkbox(int id);
+    void on_source_killfocus();
+    void make_dest(const char* source);
+    void browse_source();
+    void browse_dest();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int check_and_go_on();
+    QLineEdit* edit(int id) const;
+};
+
+class settings_page : public wizard_page<107, PSWIZB_BACK | PSWIZB_NEXT, PSP_HASHELP> {
+public:
+    static const char* const EXACT_TEXT;
+    static const char* const FLOWING_TEXT;
+
+    settings_page();
+    bool page_init() override;
+    void on_help() override;
+    int on_next() override;
+    int on_back() override { return on_next(); }
+
+    void on_radio(int code, int id);
+    void save();
+};
+
+class progress_page : public wizard_page<105, PSWIZB_BACK | PSWIZB_NEXT, PSP_HASHELP>, public tk_thread {
+public:
+    progress_page();
+    ~progress_page() override;
+    bool page_init() override;
+    void on_help() override;
+    void on_timer(int timer_id) override;
+    tk_thread_functor* create_functor() override;
+
+    // Asks a running conversion to stop and waits for it while the interface
+    // thread keeps serving the worker's requests.
+    void stop_worker();
+
+private:
+    QProgressBar* bar = nullptr;
+    QLabel* status = nullptr;
+    bool closing = false;
+    bool failure_seen = false;
+};
+
+class finish_page : public wizard_page<106, PSWIZB_FINISH, PSP_HIDEHEADER> {
+public:
+    finish_page();
+    bool page_init() override;
+    bool on_finish() override;
+    void save_settings();
+};
+
+// Reads a settings profile into the job as the wizard takes it: the wizard
+// keeps no log file, so a "logfile" key is not taken.
+bool wizard_load_profile(vellix_convertor& job, const std::string& path);
+
+// The command-line tail: the arguments Qt left, joined by single blanks,
+// without leading blanks. Call it after the QApplication has taken its options.
+std::string gui_command_tail(int argc, char** argv);
+
+// The wizard program: builds the objects, runs the wizard, returns the exit code.
+// The application object must exist; prev_instance and show_state are unused.
+int gui_main(QApplication* module, void* prev_instance, const char* cmd_line, int show_state);

@@ -1,0 +1,92 @@
+// The first page: a greeting, the maker's link and loading a settings profile.
+#include "vlx_shel.h"
+
+#include "g_f_dlg.h"
+#include "g_marsh.h"
+#include "g_wiz_sh.h"
+#include "tk_except.h"
+#include "tk_log.h"
+#include "tk_prof.h"
+#include "vlx_conv.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const file_filter profile_filter = {"Vellix Profile (.vlx)\0*.vlx\0All Files (*.*)\0*.*\0",
+                                    "Select Profile File"};
+
+} // namespace
+
+bool wizard_load_profile(vellix_convertor& job, const std::string& path)
+{
+    tk_log(2, "wizard_load_profile(%s)", path.c_str());
+    tk_profile profile;
+    if (!profile.load(path))
+        return false;
+    auto generic = profile.sections.find(TK_GENERIC_SECTION);
+    if (generic != profile.sections.end() && generic->second.erase("logfile"))
+        tk_log(2, "wizard_load_profile: logfile ignored");
+    return job.read_profile_values(profile);
+}
+
+welcome_page::welcome_page()
+{
+    auto* title = new QLabel(QStringLiteral("Welcome to the Vellix\nConversion Wizard\n"), this);
+    set_control_id(title, 1337);
+    auto* intro = new QLabel(QStringLiteral("This wizard helps you to convert Adobe PDF documents\n"
+                                            "into Microsoft Word format. Click 'Next' to continue."),
+                             this);
+    auto* load = new QPushButton(QStringLiteral("&Load Settings..."), this);
+    set_control_id(load, 1115);
+    hyperlink = new QLabel(QStringLiteral("Quorvane"), this);
+    set_control_id(hyperlink, 1320);
+
+    auto* box = new QVBoxLayout(this);
+    box->addWidget(title);
+    box->addWidget(intro);
+    box->addStretch();
+    box->addWidget(load, 0, Qt::AlignLeft);
+    box->addWidget(hyperlink, 0, Qt::AlignLeft);
+
+    connect(load, &QPushButton::clicked, this, [this] { load_settings(); });
+}
+
+bool welcome_page::page_init()
+{
+    tk_log(1, "welcome_page::page_init");
+    set_title_font(1337);
+    if (!hyperlink_attached) {
+        hyperlink->setTextFormat(Qt::RichText);
+        hyperlink->setText(QStringLiteral("<a href=\"%1\">Quorvane</a>").arg(VLX_MAKER_URL));
+        hyperlink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+        connect(hyperlink, &QLabel::linkActivated, this,
+                [](const QString& link) { gui_open_url(QUrl(link)); });
+        hyperlink_attached = true;
+    }
+    return true;
+}
+
+void welcome_page::on_help()
+{
+    tk_log(1, "welcome_page::on_help");
+    wizard_shell::display_help(1012);
+}
+
+void welcome_page::load_settings()
+{
+    tk_log(1, "welcome_page::load_settings");
+    // A profile that cannot be read is reported like any other page's error.
+    try {
+        open_file_dialog dlg(this, profile_filter, std::string());
+        if (dlg.show())
+            wizard_load_profile(vellix_convertor::instance(), dlg.get_file_name());
+    } catch (const tk_exception& e) {
+        wizard_shell::error(e.what());
+    } catch (const std::exception& e) {
+        wizard_shell::error(e.what());
+    }
+}

@@ -9,11 +9,13 @@
 
 namespace {
 
-// With the document going to standard output, messages must not mix into it.
+// With the document going to standard output, messages must not mix into it. The command line
+// names the destination before the job is given it, so errors found before the run (a wrong
+// password, say) are kept off the standard output too.
 FILE* message_stream()
 {
     vellix_convertor* conv = vellix_convertor::slot();
-    return conv && conv->dest == "-" ? stderr : stdout;
+    return opt_dest == "-" || (conv && conv->dest == "-") ? stderr : stdout;
 }
 
 } // namespace

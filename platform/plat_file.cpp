@@ -16,6 +16,21 @@ namespace {
 // Opening flags that never block on a FIFO or take a terminal.
 const int OPEN_FLAGS = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
+// Opens path (OPEN_FLAGS added to flags) and reads its status into *st; a folder
+// gives EISDIR. Returns 0 or an errno value; *fd is -1 when the open failed, else
+// the caller closes it.
+int open_file(const std::string& path, int flags, int* fd, struct stat* st)
+{
+    *fd = ::open(path.c_str(), flags | OPEN_FLAGS);
+    if (*fd < 0)
+        return errno;
+    if (::fstat(*fd, st) != 0)
+        return errno;
+    return S_ISDIR(st->st_mode) ? EISDIR : 0;
+}
+
+} // namespace
+
 int write_all(int fd, const std::string& data)
 {
     size_t done = 0;
@@ -31,25 +46,15 @@ int write_all(int fd, const std::string& data)
     return 0;
 }
 
-} // namespace
-
 bool can_open_file(const std::string& path, bool write, int* err)
 {
-    int fd = ::open(path.c_str(), (write ? O_RDWR : O_RDONLY) | OPEN_FLAGS);
-    if (fd < 0) {
-        if (err)
-            *err = errno;
-        return false;
-    }
+    int fd;
     struct stat st;
-    int e = 0;
-    if (::fstat(fd, &st) != 0)
-        e = errno;
-    else if (S_ISDIR(st.st_mode))
-        e = EISDIR;
-    else if (write && (st.st_mode & 0222) == 0)
+    int e = open_file(path, write ? O_RDWR : O_RDONLY, &fd, &st);
+    if (!e && write && (st.st_mode & 0222) == 0)
         e = EACCES;
-    ::close(fd);
+    if (fd >= 0)
+        ::close(fd);
     if (e && err)
         *err = e;
     return e == 0;
@@ -115,16 +120,12 @@ int write_file_atomic(const std::string& path, const std::string& data, mode_t m
 int read_file(const std::string& path, std::string& data, size_t max_size)
 {
     data.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | OPEN_FLAGS);
-    if (fd < 0)
-        return errno;
+    int fd;
     struct stat st;
-    int e = 0;
-    if (::fstat(fd, &st) != 0)
-        e = errno;
-    else if (S_ISDIR(st.st_mode))
-        e = EISDIR;
-    else if (!S_ISREG(st.st_mode))
+    int e = open_file(path, O_RDONLY, &fd, &st);
+    if (fd < 0)
+        return e;
+    if (!e && !S_ISREG(st.st_mode))
         e = EINVAL;
     char chunk[4096];
     while (!e) {

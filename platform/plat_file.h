@@ -18,6 +18,10 @@ bool same_file(const std::string& a, const std::string& b);
 // Returns its name, or an empty text with *err set to errno.
 std::string make_temp_file(int* err);
 
+// Writes all of data to fd, going on after interrupted and partial writes.
+// Returns 0 or an errno value.
+int write_all(int fd, const std::string& data);
+
 // Replaces path by a new file holding data: a temporary file in the same folder,
 // written, flushed and renamed over path. Returns 0 or an errno value.
 int write_file_atomic(const std::string& path, const std::string& data, mode_t mode);

@@ -11,7 +11,7 @@ class error_handler : public tk_singleton<error_handler> {
 public:
     std::string prefix;
     bool silent = false;
-    std::map<int, std::string> help_topics;
+    std::map<int, int> help_topics; // error code to help topic
     tk_error_converter converter;
 
     error_handler();

@@ -1,5 +1,6 @@
 #include "tk_prof.h"
 
+#include "plat_file.h"
 #include "tk_except.h"
 #include "tk_log.h"
 #include "tk_str.h"
@@ -46,21 +47,6 @@ bool read_line(std::istream& in, std::string& line)
 bool has_line_break(const std::string& s)
 {
     return s.find_first_of("\r\n") != std::string::npos;
-}
-
-int write_all(int fd, const std::string& data)
-{
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        done += size_t(n);
-    }
-    return 0;
 }
 
 } // namespace
@@ -168,7 +154,7 @@ bool tk_profile::store(const std::string& path) const
         tk_log(3, "tk_profile::store: cannot open %s: %s", path.c_str(), std::strerror(errno));
         return false;
     }
-    int e = write_all(fd, out);
+    int e = plat::write_all(fd, out);
     if (::close(fd) != 0 && !e)
         e = errno;
     if (e) {

@@ -53,7 +53,7 @@ void error_handler::handle(const tk_exception& e, bool top_level)
         tk_log(1, "Step 2");
         auto topic = help_topics.find(e.code);
         if (topic != help_topics.end())
-            wizard_shell::display_help(std::atoi(topic->second.c_str()));
+            wizard_shell::display_help(topic->second);
         if (!top_level)
             throw tk_final_exception();
         return;

@@ -332,6 +332,8 @@ void wizard_shell::on_timer_message(int timer_id)
     in_tick = true;
     try {
         page->on_timer(TIMER_ID);
+    } catch (const gui_exit&) {
+        tk_log(2, "wizard_shell::on_timer: exit requested");
     } catch (const std::exception& e) {
         tk_log(3, "wizard_shell::on_timer: %s", e.what());
     }

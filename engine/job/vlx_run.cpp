@@ -12,11 +12,13 @@
 #include "tk_utils.h"
 #include "vlx_dest.h"
 #include "vlx_host.h"
+#include "vlx_pict.h"
 #include "write_jpeg.h"
 
 #include <PDFDoc.h>
 #include <splash/SplashBitmap.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <unistd.h>
@@ -52,6 +54,28 @@ bool stop_check(void* job)
 }
 
 } // namespace
+
+const char VLX_PICTURE_TAIL[] = "\n}}}\n{\\sp{\\sn fRecolorFillAsPicture}{\\sv 0}}"
+                                "\n{\\sp{\\sn posrelh}{\\sv 1}}\n{\\sp{\\sn posrelv}{\\sv 1}}"
+                                "\n{\\sp{\\sn fAllowOverlap}{\\sv 1}}"
+                                "\n{\\sp{\\sn fBehindDocument}{\\sv 1}}\n}}";
+
+std::string vlx_picture_head(int w, int h, int resolution)
+{
+    const double f = 72.0 / resolution;
+    std::string head = "{\\shp\n{\\*\\shpinst\\shpleft0\\shptop0";
+    head += fmt("\\shpright%ld\\shpbottom%ld\n", vlx::rtf_int(w * 20.0 * f), vlx::rtf_int(h * 20.0 * f));
+    head += "\\shpfhdr0\\shpbxpage\\shpbypage";
+    head += "\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\n";
+    head += "{\\sp{\\sn shapeType}{\\sv 75}}\n";
+    head += "{\\sp{\\sn pib}{\\sv {\\pict";
+    head += "\\jpegblip";
+    head += fmt("\\picw%ld \\pich%ld\n", vlx::rtf_int(w * f), vlx::rtf_int(h * f));
+    // the twips are whole numbers before the scale applies
+    head += fmt("\\picwgoal%ld \\pichgoal%ld\n", vlx::rtf_int((w * 20) * f), vlx::rtf_int((h * 20) * f));
+    head += "\\picscalex100 \\picscaley100\n";
+    return head;
+}
 
 FILE* vellix_convertor::message_stream() const
 {
@@ -161,7 +185,6 @@ void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
     }
     SplashBitmap* bmp = raster.getBitmap();
     const int w = bmp->getWidth(), h = bmp->getHeight();
-    const double f = 72.0 / resolution;
 
     // Rows go to the encoder as they are when they are packed; only padded rows are copied.
     unsigned char* rows = bmp->getDataPtr();
@@ -175,31 +198,22 @@ void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
     }
 
     FILE* out = rtf.stream();
-    std::string head = "{\\shp\n{\\*\\shpinst\\shpleft0\\shptop0";
-    head += fmt("\\shpright%ld\\shpbottom%ld\n", vlx::rtf_int(w * 20.0 * f), vlx::rtf_int(h * 20.0 * f));
-    head += "\\shpfhdr0\\shpbxpage\\shpbypage";
-    head += "\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\n";
-    head += "{\\sp{\\sn shapeType}{\\sv 75}}\n";
-    head += "{\\sp{\\sn pib}{\\sv {\\pict";
-    head += "\\jpegblip";
-    head += fmt("\\picw%ld \\pich%ld\n", vlx::rtf_int(w * f), vlx::rtf_int(h * f));
-    head += fmt("\\picwgoal%ld \\pichgoal%ld\n", vlx::rtf_int((w * 20) * f), vlx::rtf_int((h * 20) * f));
-    head += "\\picscalex100 \\picscaley100\n";
+    const std::string head = vlx_picture_head(w, h, resolution);
     std::fwrite(head.data(), 1, head.size(), out);
 
-    write_jpeg(w, h, 255, 0x5036, rows, tmp.f);
+    write_jpeg(w, h, 255, JPEG_FORMAT_RGB, rows, tmp.f);
     std::rewind(tmp.f);
     unsigned char buf[8192];
     size_t got;
     while ((got = std::fread(buf, 1, sizeof buf, tmp.f)) > 0)
         for (size_t i = 0; i < got; ++i)
             rtf.putHexByte(buf[i]);
-
-    static const char tail[] = "\n}}}\n{\\sp{\\sn fRecolorFillAsPicture}{\\sv 0}}"
-                               "\n{\\sp{\\sn posrelh}{\\sv 1}}\n{\\sp{\\sn posrelv}{\\sv 1}}"
-                               "\n{\\sp{\\sn fAllowOverlap}{\\sv 1}}"
-                               "\n{\\sp{\\sn fBehindDocument}{\\sv 1}}\n}}";
-    std::fwrite(tail, 1, sizeof tail - 1, out);
+    if (std::ferror(tmp.f)) {
+        int err = errno;
+        tk_log(3, "Could not read the page picture back from %s", tmp.name.c_str());
+        throw tk_exception_ex(err ? err : EIO);
+    }
+    std::fputs(VLX_PICTURE_TAIL, out);
     if (physLayout_mode || !noframe_mode) {
         // Framed text has no body paragraph of its own; without one, readers anchor the picture
         // inside the first frame and lose it.

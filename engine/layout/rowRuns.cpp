@@ -65,7 +65,7 @@ bool spansCells(RegionList& list, const PageRegion& region, int i)
     bool spans = false;
     walkRun(list, i, ref, [&](int j) {
         TextLine* lj = list.lines[j];
-        int d = rtf_int(std::fabs(lj->base - li->base) + 0.45);
+        int d = truncInt(std::fabs(lj->base - li->base) + 0.45);
         li->regionMark = std::max(li->regionMark, d);
         lj->regionMark = std::max(lj->regionMark, d);
         int hit = 0;

@@ -26,7 +26,7 @@ using vlx::TextPage;
 
 namespace {
 
-const char* const UNIT = "RtfOutputDev";
+const char* const UNIT = "../PDFR/RtfOutputDev";
 const double MAX_PAPER = 1583.0; // the largest page RTF readers take, in points
 
 std::string fmt(const char* f, long v)
@@ -217,13 +217,17 @@ void RtfOutputDev::beginString(GfxState* state, const GooString*)
     guarded([&] {
         vlx::TextWord* before = text->curWord;
         text->beginWord(state, state->getCurX(), state->getCurY());
-        if (text->curWord && text->curWord != before) {
-            // Link rectangles are in the page's default user space, not the current one.
-            double dx, dy;
-            state->transform(state->getCurX(), state->getCurY(), &dx, &dy);
-            cvtDevToUser(dx, dy, &text->curWord->userX, &text->curWord->userY);
-        }
+        if (text->curWord && text->curWord != before)
+            toDefaultSpace(state, text->curWord);
     });
+}
+
+void RtfOutputDev::toDefaultSpace(GfxState* state, vlx::TextWord* word)
+{
+    // Link rectangles are in the page's default user space; a word starts in the current one.
+    double dx, dy;
+    state->transform(word->userX, word->userY, &dx, &dy);
+    cvtDevToUser(dx, dy, &word->userX, &word->userY);
 }
 
 void RtfOutputDev::endString(GfxState*)
@@ -242,7 +246,18 @@ void RtfOutputDev::endString(GfxState*)
 void RtfOutputDev::drawChar(GfxState* state, double x, double y, double dx, double dy, double, double,
                             CharCode code, int nBytes, const Unicode* u, int uLen)
 {
-    guarded([&] { text->addChar(state, x, y, dx, dy, code, nBytes, u, uLen); });
+    guarded([&] {
+        vlx::TextWord* before = text->curWord;
+        const int lenBefore = before ? before->len : 0;
+        text->addChar(state, x, y, dx, dy, code, nBytes, u, uLen);
+        // A blank or a gap inside the string starts the next word here, at a point of the
+        // current user space. An empty word that was dropped may leave its address to the new one.
+        vlx::TextWord* w = text->curWord;
+        const bool reused = w && w == before && lenBefore == 0 && (dx != 0 || dy != 0) && w->userX == x + dx &&
+                            w->userY == y + dy;
+        if (w && (w != before || reused))
+            toDefaultSpace(state, w);
+    });
 }
 
 void RtfOutputDev::processLink(AnnotLink* link)
@@ -277,6 +292,9 @@ void RtfOutputDev::doLink(AnnotLink* link)
 void RtfOutputDev::flushPage()
 {
     tk_log(1, "RtfOutputDev::flushPage");
+    // Checked before anything is written: a device that never opened its file, or has closed it,
+    // has neither a stream nor a text page.
+    tk_assert(outputStream != nullptr && text != nullptr, UNIT, 7381);
     if (!colortbl_written) {
         const int steps[6] = {0, 50, 100, 150, 200, 250};
         colours.clear();
@@ -293,7 +311,6 @@ void RtfOutputDev::flushPage()
         colortbl_written = true;
     }
     text->coalesce(physLayout != 0);
-    tk_assert(outputStream != nullptr, UNIT, 7381);
 
     double W = text->pageWidth, H = text->pageHeight;
     vlx::PageMargins& m = vlx::pageMargins;

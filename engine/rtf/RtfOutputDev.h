@@ -13,6 +13,7 @@
 
 namespace vlx {
 class TextPage;
+class TextWord;
 }
 
 class RtfOutputDev : public tk_singleton<RtfOutputDev>, public OutputDev {
@@ -49,6 +50,7 @@ private:
     void doStartPage(GfxState* state);
     void doUpdateFont(GfxState* state);
     void doLink(AnnotLink* link);
+    void toDefaultSpace(GfxState* state, vlx::TextWord* word);
     template <class F> void guarded(F&& f);
 
     vlx::TextOutputFunc outputFunc = nullptr;

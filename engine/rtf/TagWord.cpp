@@ -53,7 +53,7 @@ void TagWord::getTagWord(const TextWord* word, int index, std::string& text)
         if (!fontTag.empty())
             text += "\\" + fontTag + " ";
         if (fontSize != 0)
-            appendInt(text, "fs", rtf_int(fontSize));
+            appendInt(text, "fs", truncInt(fontSize));
         appendInt(text, "cf", colorIndex);
         return;
     }
@@ -85,7 +85,7 @@ void TagWord::getTagWord(const TextWord* word, int index, std::string& text)
         text += "\\" + word->fontCode + " ";
     double v = tagFontSize(word);
     if (v != fontSize)
-        appendInt(text, "fs", rtf_int(v));
+        appendInt(text, "fs", truncInt(v));
     if (index != colorIndex)
         appendInt(text, "cf", index);
     reset(word, index);

@@ -70,7 +70,7 @@ void writeExactLayout(TextPage& page, FILE* out, TextOutputFunc outputFunc, cons
                     std::fprintf(out, "%s%s%s%d%s%s%d%s%d%s%d \\li-5\\ri-15 ", "{", "\\phpg", "\\posx",
                                  std::max(0, rtf_twips(line->xMin)), "\\pvpg", "\\posy",
                                  std::max(0, rtf_twips(line->yMin)), "\\absw",
-                                 rtf_int(std::min(page.pageWidth * 20, w)), "\\absh", rtf_int(h));
+                                 truncInt(std::min(page.pageWidth * 20, w)), "\\absh", truncInt(h));
                 }
                 if (page_writer::startsWithBullet(line) && first->flowCode == 0)
                     flags.bullet = true;

@@ -118,7 +118,7 @@ int lineExpansion(TextLine* line)
         d = sign * 2.5;
     if (d > 0)
         d *= 0.25;
-    return rtf_int(d * 5.0);
+    return truncInt(d * 5.0);
 }
 
 } // namespace
@@ -160,7 +160,7 @@ void TextPage::dumpLine(FILE* out, TextOutputFunc outputFunc, TagWord tagWord, C
             int ci = getColorIndex(colorOf(w), colors);
             if (ci != 0)
                 std::fprintf(out, "\\cf%d ", ci);
-            std::fprintf(out, "\\f0\\fs%d %s }", rtf_int(w->getFontSize() * 1.5 * 2), "\\bullet");
+            std::fprintf(out, "\\f0\\fs%d %s }", truncInt(w->getFontSize() * 1.5 * 2), "\\bullet");
             *bulletPending = false;
             last = c;
             continue;

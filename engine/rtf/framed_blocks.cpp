@@ -47,13 +47,13 @@ void writeGapSpaces(TextPage& page, FILE* out, TextOutputFunc outputFunc, const 
     double spaceW = 72 * measurer.get_width(" ");
     if (!(spaceW > 0.0) || !std::isfinite(spaceW))
         return;
-    int k = rtf_int(gap * 1.15 / spaceW + 0.5);
+    int k = truncInt(gap * 1.15 / spaceW + 0.5);
     if (k > 70 && fsP < 12.0)
-        k = rtf_int(k / std::sqrt(static_cast<double>(k) * k / 40000 + 1));
+        k = truncInt(k / std::sqrt(static_cast<double>(k) * k / 40000 + 1));
     k = std::min(k, MAX_GAP_SPACES);
     if (k < 1)
         return;
-    std::fprintf(out, "{\\fs%d ", rtf_int(fsP * 2));
+    std::fprintf(out, "{\\fs%d ", truncInt(fsP * 2));
     for (int i = 0; i < k; ++i) {
         tk_log(1, "Drawing spaces");
         TextPage::dumpChar(out, outputFunc, 32);
@@ -69,11 +69,11 @@ int spacingSteps(double spacing, double lineFs, double prevSpacing, double prevF
         return n;
     // Smallest n >= 2 with spacing / n <= 2 * lineFs; started from the quotient so that a
     // huge spacing does not count up from 2.
-    n = std::max(2, rtf_int(spacing / (2 * lineFs)) - 1);
+    n = std::max(2, truncInt(spacing / (2 * lineFs)) - 1);
     while (spacing / n > 2 * lineFs)
         ++n;
     if (n > 1 && prevSpacing > 0 && spacing / n > prevSpacing + 1 && std::fabs(prevFs - lineFs) < 0.2) {
-        n = std::max(n, rtf_int(spacing / (prevSpacing + 1)) - 1);
+        n = std::max(n, truncInt(spacing / (prevSpacing + 1)) - 1);
         while (spacing / n - prevSpacing > 1)
             ++n;
         if (std::fabs(spacing / n - prevSpacing) > 1)
@@ -98,8 +98,8 @@ void writeBlock(TextPage& page, FILE* out, TextOutputFunc outputFunc, TagWord& t
     Frame frame;
     frame.posx = std::max(0, rtf_twips(B->xMin));
     frame.posy = std::max(0, rtf_twips(B->yMin));
-    frame.absw = rtf_int((B->xMax - B->xMin) * 20 * 1.05);
-    frame.absh = rtf_int((B->yMax - B->yMin) * 20 * 0.9);
+    frame.absw = truncInt((B->xMax - B->xMin) * 20 * 1.05);
+    frame.absh = truncInt((B->yMax - B->yMin) * 20 * 0.9);
     bool first = true;
     bool single = B->lines && !B->lines->next;
     double prevSpacing = 0;
@@ -178,13 +178,13 @@ void writeBlock(TextPage& page, FILE* out, TextOutputFunc outputFunc, TagWord& t
             if (spacing > 1.0 || first) {
                 std::fprintf(out, "%s%s%d%s%s%d%s%d%s%d ", "\\phpg", "\\posx", frame.posx, "\\pvpg", "\\posy",
                              frame.posy, "\\absw", frame.absw, "\\absh", frame.absh);
-                std::fprintf(out, "\\li-5\\ri-15\\sl-%d ", rtf_int(spacing * 20));
+                std::fprintf(out, "\\li-5\\ri-15\\sl-%d ", truncInt(spacing * 20));
                 prevSpacing = spacing;
                 header = true;
                 writeLinePrefix(out, outputFunc, tagWord, colors, L, false);
             }
             if (!single && L->xMin - B->xMin > 1.0)
-                std::fprintf(out, "\\fi%d ", rtf_int(indent * 20));
+                std::fprintf(out, "\\fi%d ", truncInt(indent * 20));
         }
 
         TextWord* w0 = L->words;

@@ -108,7 +108,7 @@ void TextPage::writeParagraphs(FILE* out, TextOutputFunc outputFunc, double top,
         if (sameRow) {
             if ((primaryRot == 0 || primaryRot == 2) && line->xMin - prev->xMax > 0.3 * fs) {
                 double x = M > line->xMax + 1 ? line->xMin : line->xMin * 0.998;
-                std::fprintf(out, "\\tx%d \\tab ", rtf_int((x - left) * 20));
+                std::fprintf(out, "\\tx%d \\tab ", truncInt((x - left) * 20));
                 tabWritten = true;
             }
         } else {
@@ -214,11 +214,11 @@ void TextPage::writeParagraphs(FILE* out, TextOutputFunc outputFunc, double top,
                 if (inTable)
                     std::fputs("\\intbl ", out);
                 if (X > 0.5 * S)
-                    std::fprintf(out, "\\sl-%d ", rtf_int(X * 20));
-                std::fprintf(out, "\\li%d ", rtf_int(20 * W));
-                std::fprintf(out, "\\ri%d ", rtf_int((right - A) * 20 * riScale));
+                    std::fprintf(out, "\\sl-%d ", truncInt(X * 20));
+                std::fprintf(out, "\\li%d ", truncInt(20 * W));
+                std::fprintf(out, "\\ri%d ", truncInt((right - A) * 20 * riScale));
                 if (U > 1.0)
-                    std::fprintf(out, "\\fi%d ", rtf_int(U * 20));
+                    std::fprintf(out, "\\fi%d ", truncInt(U * 20));
             }
             prevSpacing = X;
             prevLeft = W;

@@ -1,29 +1,24 @@
 #ifndef VLX_RTF_INT_H
 #define VLX_RTF_INT_H
 
-#include <climits>
+#include "text_geom.h"
+
 #include <cmath>
 
 namespace vlx {
 
-// Every double that becomes an int in the RTF text goes through here: truncation
-// toward zero like a cast, but NaN gives 0 and out-of-range values saturate, so a
+// Every double that becomes an int in the RTF text goes through truncInt, so a
 // degenerate page never produces undefined behaviour or a garbage control word.
+// rtf_int is the same function under the name the run and the device still use.
 inline int rtf_int(double v)
 {
-    if (std::isnan(v))
-        return 0;
-    if (v >= 2147483647.0)
-        return INT_MAX;
-    if (v <= -2147483648.0)
-        return INT_MIN;
-    return static_cast<int>(v);
+    return truncInt(v);
 }
 
 // Points to twips (truncated toward zero, saturating).
 inline int rtf_twips(double points)
 {
-    return rtf_int(points * 20.0);
+    return truncInt(points * 20.0);
 }
 
 // a / b, or `fallback` when the quotient would not be a finite number.

@@ -44,9 +44,9 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
     auto leftEdge = [&](int i) { return i == 0 ? left : region->cells[i]->xMin; };
     auto rightEdge = [&](int i) { return i == count - 1 ? right : region->cells[i]->xMax; };
     for (int i = 0; i < count; ++i) {
-        std::fprintf(out, "\\colno%d\\colw%d", i + 1, rtf_int((rightEdge(i) - leftEdge(i)) * 20));
+        std::fprintf(out, "\\colno%d\\colw%d", i + 1, truncInt((rightEdge(i) - leftEdge(i)) * 20));
         if (i + 1 < count)
-            std::fprintf(out, "\\colsr%d", rtf_int((region->cells[i + 1]->xMin - region->cells[i]->xMax) * 20));
+            std::fprintf(out, "\\colsr%d", truncInt((region->cells[i + 1]->xMin - region->cells[i]->xMax) * 20));
     }
     std::fputs("\n", out);
 
@@ -111,7 +111,7 @@ void TextPage::writeSection(FILE* out, TextOutputFunc outputFunc, PageRegion* re
         writeColumns(*this, out, outputFunc, region, top, left, right, tagWord, colors, noCrlf);
         return;
     }
-    int n = rtf_int(d);
+    int n = truncInt(d);
     bool table = std::fabs(d - n - 0.4) < 0.01;
 
     std::vector<TextLine*> lines;

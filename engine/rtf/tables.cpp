@@ -18,11 +18,11 @@ void TextPage::writeTableRow(const TableRowContext& row, FILE* out, TextOutputFu
     tk_log(1, "TextPage::writeTableRow(height=%g)", height);
     const PageRegion* region = row.region;
     // A negative height asks for exactly 99.5 % of the row.
-    std::fprintf(out, "\\trowd\\trql\\trgaph0\\trrh%d\\trleft%d\n", rtf_int(20 * height * -0.995),
-                 rtf_int((region->xMin - row.left) * 20));
+    std::fprintf(out, "\\trowd\\trql\\trgaph0\\trrh%d\\trleft%d\n", truncInt(20 * height * -0.995),
+                 truncInt((region->xMin - row.left) * 20));
     for (const RegionCell* cell : region->cells) {
         std::fputs("\\clvertalb\n", out);
-        std::fprintf(out, "\\cellx%d\n", rtf_int((cell->xMax - row.left) * 20));
+        std::fprintf(out, "\\cellx%d\n", truncInt((cell->xMax - row.left) * 20));
     }
     std::fputs("\\intbl\n", out);
 }

@@ -19,11 +19,11 @@ void TextPage::writeTextBox(FILE* out, TextOutputFunc outputFunc, TextLine* line
     int bottom = rtf_twips(std::max(line->yMin, line->yMax));
     // A box reaching over the page's top or left edge is moved onto the page, keeping its size.
     if (left < 0) {
-        right = rtf_int(static_cast<double>(right) - left);
+        right = truncInt(static_cast<double>(right) - left);
         left = 0;
     }
     if (top < 0) {
-        bottom = rtf_int(static_cast<double>(bottom) - top);
+        bottom = truncInt(static_cast<double>(bottom) - top);
         top = 0;
     }
     int flow = line->rot == 1 ? 3 : line->rot == 3 ? 2 : 0;

@@ -25,7 +25,7 @@ int TextPage::writeGap(FILE* out, TextOutputFunc outputFunc, double top, double 
         g -= 12.0;
         ++n;
     }
-    std::fprintf(out, "\\sl-%d\\fs%d%s", rtf_int(20 * g), rtf_int(2 * g + 0.45), "\\par");
+    std::fprintf(out, "\\sl-%d\\fs%d%s", truncInt(20 * g), truncInt(2 * g + 0.45), "\\par");
     if (n > 0) {
         std::fprintf(out, "\\sl-%d\\fs%d%s", 240, 24, "\\par");
         for (int i = 1; i < n; ++i)

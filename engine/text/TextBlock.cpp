@@ -4,6 +4,7 @@
 #include "TextPage.h"
 #include "TextPool.h"
 #include "TextWord.h"
+#include "text_chain.h"
 #include "text_geom.h"
 
 #include <tk_log.h>
@@ -23,12 +24,7 @@ TextBlock::TextBlock(TextPage* pageA, int rotA)
 TextBlock::~TextBlock()
 {
     delete pool;
-    TextLine* line = lines;
-    while (line) {
-        TextLine* n = line->next;
-        delete line;
-        line = n;
-    }
+    deleteChain(lines);
 }
 
 void TextBlock::addWord(TextWord* word)

@@ -16,21 +16,6 @@ namespace vlx {
 
 namespace {
 
-// Primary difference of w against v, along w's line direction.
-double primaryDiff(const TextWord* w, const TextWord* v)
-{
-    switch (w->rot) {
-    case 0:
-        return w->xMin - v->xMin;
-    case 1:
-        return w->yMin - v->yMin;
-    case 2:
-        return v->xMax - w->xMax;
-    default:
-        return v->yMax - w->yMax;
-    }
-}
-
 bool sameText(const TextWord* a, const TextWord* b)
 {
     if (a->len != b->len)
@@ -125,23 +110,7 @@ void TextBlock::coalesce(const UnicodeMap* uMap)
 
     // Lines.
     int startBaseIdx = pool->minBaseIdx;
-    for (;;) {
-        while (startBaseIdx <= pool->maxBaseIdx && !pool->getPool(startBaseIdx))
-            ++startBaseIdx;
-        if (startBaseIdx > pool->maxBaseIdx)
-            break;
-
-        int idx0 = startBaseIdx;
-        TextWord* word0 = pool->getPool(idx0);
-        for (int idx1 = startBaseIdx + 1; idx1 <= startBaseIdx + 3 && idx1 <= pool->maxBaseIdx; ++idx1) {
-            TextWord* w1 = pool->getPool(idx1);
-            if (w1 && primaryDiff(w1, word0) < -kLayoutTolerance) {
-                word0 = w1;
-                idx0 = idx1;
-            }
-        }
-        pool->unlinkWord(idx0, nullptr, word0);
-
+    while (TextWord* word0 = pool->takeStartWord(&startBaseIdx)) {
         TextLine* line = new TextLine(this, word0->rot, word0->base);
         line->addWord(word0);
         const double fs = word0->fontSize;

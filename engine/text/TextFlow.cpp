@@ -3,6 +3,7 @@
 #include "TextBlock.h"
 #include "TextLine.h"
 #include "TextPage.h"
+#include "text_chain.h"
 
 #include <tk_log.h>
 
@@ -21,12 +22,7 @@ TextFlow::TextFlow(TextPage* pageA, TextBlock* blk)
 
 TextFlow::~TextFlow()
 {
-    TextBlock* blk = blocks;
-    while (blk) {
-        TextBlock* n = blk->next;
-        delete blk;
-        blk = n;
-    }
+    deleteChain(blocks);
 }
 
 void TextFlow::addBlock(TextBlock* blk)

@@ -2,6 +2,7 @@
 
 #include "TextWord.h"
 #include "overlapRatio.h"
+#include "text_chain.h"
 #include "text_geom.h"
 
 #include <tk_log.h>
@@ -21,12 +22,7 @@ TextLine::TextLine(TextBlock* blkA, int rotA, double baseA)
 
 TextLine::~TextLine()
 {
-    TextWord* w = words;
-    while (w) {
-        TextWord* n = w->next;
-        delete w;
-        w = n;
-    }
+    deleteChain(words);
 }
 
 void TextLine::addWord(TextWord* word)

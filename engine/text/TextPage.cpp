@@ -4,6 +4,7 @@
 #include "TextFontInfo.h"
 #include "TextPool.h"
 #include "TextWord.h"
+#include "text_chain.h"
 
 #include <tk_log.h>
 
@@ -58,12 +59,7 @@ void TextPage::freeContents()
     delete curWord;
     curWord = nullptr;
 
-    TextWord* w = rawWords;
-    while (w) {
-        TextWord* n = w->next;
-        delete w;
-        w = n;
-    }
+    deleteChain(rawWords);
     rawWords = rawLastWord = nullptr;
 
     for (TextPool*& p : pools) {
@@ -71,12 +67,7 @@ void TextPage::freeContents()
         p = nullptr;
     }
 
-    TextFlow* f = flows;
-    while (f) {
-        TextFlow* n = f->next;
-        delete f;
-        f = n;
-    }
+    deleteChain(flows);
     flows = nullptr;
     blocks.clear();
     blockCount = 0;

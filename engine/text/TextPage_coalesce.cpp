@@ -23,21 +23,6 @@ namespace vlx {
 
 namespace {
 
-// Primary difference of w against v, along w's line direction.
-double primaryDiff(const TextWord* w, const TextWord* v)
-{
-    switch (w->rot) {
-    case 0:
-        return w->xMin - v->xMin;
-    case 1:
-        return w->yMin - v->yMin;
-    case 2:
-        return v->xMax - w->xMax;
-    default:
-        return v->yMax - w->yMax;
-    }
-}
-
 bool overlapsAlong(const TextWord* w, const TextBlock* blk, int rot, double widen)
 {
     if (rot == 0 || rot == 2)
@@ -195,20 +180,9 @@ bool addSideWords(TextPool* pool, TextBlock* blk, int fromIdx, int toIdx, double
     return true;
 }
 
-// Gathers one block around the pool's next start word.
-TextBlock* assembleBlock(TextPage* page, TextPool* pool, int rot, int startBaseIdx)
+// Gathers one block around a start word taken from the pool.
+TextBlock* assembleBlock(TextPage* page, TextPool* pool, int rot, TextWord* word0)
 {
-    int idx0 = startBaseIdx;
-    TextWord* word0 = pool->getPool(idx0);
-    for (int idx1 = startBaseIdx + 1; idx1 <= startBaseIdx + 3 && idx1 <= pool->maxBaseIdx; ++idx1) {
-        TextWord* w1 = pool->getPool(idx1);
-        if (w1 && primaryDiff(w1, word0) < -kLayoutTolerance) {
-            word0 = w1;
-            idx0 = idx1;
-        }
-    }
-    pool->unlinkWord(idx0, nullptr, word0);
-
     TextBlock* blk = new TextBlock(page, rot);
     blk->addWord(word0);
     const double fs = word0->fontSize;
@@ -348,12 +322,8 @@ void TextPage::coalesce(bool physLayout)
         if (!pool)
             continue;
         int startBaseIdx = pool->minBaseIdx;
-        for (;;) {
-            while (startBaseIdx <= pool->maxBaseIdx && !pool->getPool(startBaseIdx))
-                ++startBaseIdx;
-            if (startBaseIdx > pool->maxBaseIdx)
-                break;
-            TextBlock* blk = assembleBlock(this, pool, r, startBaseIdx);
+        while (TextWord* word0 = pool->takeStartWord(&startBaseIdx)) {
+            TextBlock* blk = assembleBlock(this, pool, r, word0);
             blk->coalesce(uMap);
             gathered.push_back(blk);
             count[r] += blk->charCount;

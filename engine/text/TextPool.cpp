@@ -1,6 +1,7 @@
 #include "TextPool.h"
 
 #include "TextWord.h"
+#include "text_chain.h"
 #include "text_geom.h"
 
 #include <tk_log.h>
@@ -17,34 +18,14 @@ constexpr int kGrow = 128;
 // bucket array bounded for garbage values.
 constexpr double kMaxIdx = 1 << 20;
 
-// Primary difference of w against v, along w's line direction.
-double primaryDiff(const TextWord* w, const TextWord* v)
-{
-    switch (w->rot) {
-    case 0:
-        return w->xMin - v->xMin;
-    case 1:
-        return w->yMin - v->yMin;
-    case 2:
-        return v->xMax - w->xMax;
-    default:
-        return v->yMax - w->yMax;
-    }
-}
-
 } // namespace
 
 TextPool::TextPool() : minBaseIdx(0), maxBaseIdx(-1), cursor(nullptr), cursorBaseIdx(-1) {}
 
 TextPool::~TextPool()
 {
-    for (TextWord* head : pool) {
-        while (head) {
-            TextWord* next = head->next;
-            delete head;
-            head = next;
-        }
-    }
+    for (TextWord* head : pool)
+        deleteChain(head);
 }
 
 int TextPool::baseIdxOf(double base)
@@ -93,6 +74,26 @@ void TextPool::unlinkWord(int baseIdx, TextWord* prev, TextWord* word)
         cursor = nullptr;
         cursorBaseIdx = -1;
     }
+}
+
+TextWord* TextPool::takeStartWord(int* startBaseIdx)
+{
+    while (*startBaseIdx <= maxBaseIdx && !getPool(*startBaseIdx))
+        ++*startBaseIdx;
+    if (*startBaseIdx > maxBaseIdx)
+        return nullptr;
+
+    int idx0 = *startBaseIdx;
+    TextWord* word0 = getPool(idx0);
+    for (int idx1 = *startBaseIdx + 1; idx1 <= *startBaseIdx + 3 && idx1 <= maxBaseIdx; ++idx1) {
+        TextWord* w1 = getPool(idx1);
+        if (w1 && primaryDiff(w1, word0) < -kLayoutTolerance) {
+            word0 = w1;
+            idx0 = idx1;
+        }
+    }
+    unlinkWord(idx0, nullptr, word0);
+    return word0;
 }
 
 void TextPool::addWord(TextWord* word)

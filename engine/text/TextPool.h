@@ -30,6 +30,10 @@ public:
     // Removes `word` from bucket baseIdx, `prev` being its predecessor there (null for the
     // head). Clears word->next and drops the cursor when it pointed at the word.
     void unlinkWord(int baseIdx, TextWord* prev, TextWord* word);
+    // Takes out the word a new line or block starts from. *startBaseIdx moves on to the
+    // first non-empty bucket; its head is the start unless one of the next three buckets
+    // opens with a word that starts clearly earlier. Null when no word is left from there.
+    TextWord* takeStartWord(int* startBaseIdx);
 
     void addWord(TextWord* word);
 

@@ -243,6 +243,20 @@ double TextWord::primaryDelta(const TextWord* other) const
     }
 }
 
+double primaryDiff(const TextWord* w, const TextWord* v)
+{
+    switch (w->rot) {
+    case 0:
+        return w->xMin - v->xMin;
+    case 1:
+        return w->yMin - v->yMin;
+    case 2:
+        return v->xMax - w->xMax;
+    default:
+        return v->yMax - w->yMax;
+    }
+}
+
 int TextWord::cmpXYTables(const TextWord* a, const TextWord* b)
 {
     double d = a->xMin - b->xMin;

@@ -81,6 +81,9 @@ private:
     void mapFont();
 };
 
+// Start of w against the start of v along w's line direction (negative: w starts first).
+double primaryDiff(const TextWord* w, const TextWord* v);
+
 } // namespace vlx
 
 #endif

@@ -3,13 +3,13 @@
 #include "plat_mail.h"
 #include "plat_path.h"
 
-#include "plat_testenv.h"
+#include "scoped_env.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
 
-using plattest::EnvVar;
-using plattest::TempDir;
+using vlxtest::EnvVar;
+using vlxtest::TempDir;
 
 TEST(Path, NormalizeIsLexical)
 {
@@ -67,7 +67,7 @@ TEST(Files, TempFilesAreUniquePrivateAndPrefixed)
     std::string a = plat::make_temp_file(&err), b = plat::make_temp_file(&err);
     EXPECT_NE(a, b);
     EXPECT_EQ(a.substr(0, dir.path.size() + 4), dir.path + "/TMP");
-    EXPECT_EQ(plattest::mode_of(a), 0600u);
+    EXPECT_EQ(vlxtest::mode_of(a), 0600u);
     EnvVar empty("TMPDIR", "");
     std::string c = plat::make_temp_file(&err);
     EXPECT_EQ(c.substr(0, 8), "/tmp/TMP");
@@ -80,12 +80,12 @@ TEST(Files, TempFilesAreUniquePrivateAndPrefixed)
 TEST(Files, AtomicWriteReplacesSymlinksAndSetsTheMode)
 {
     TempDir dir;
-    plattest::spit(dir / "target", "keep");
+    vlxtest::spit(dir / "target", "keep");
     ASSERT_EQ(symlink((dir / "target").c_str(), (dir / "f").c_str()), 0);
     EXPECT_EQ(plat::write_file_atomic(dir / "f", "new", 0600), 0);
-    EXPECT_EQ(plattest::slurp(dir / "target"), "keep");
-    EXPECT_EQ(plattest::slurp(dir / "f"), "new");
-    EXPECT_EQ(plattest::mode_of(dir / "f"), 0600u);
+    EXPECT_EQ(vlxtest::slurp(dir / "target"), "keep");
+    EXPECT_EQ(vlxtest::slurp(dir / "f"), "new");
+    EXPECT_EQ(vlxtest::mode_of(dir / "f"), 0600u);
     EXPECT_EQ(plat::write_file_atomic(dir / "none/f", "x", 0600), ENOENT);
 }
 
@@ -93,7 +93,7 @@ TEST(Files, ReadFileLimits)
 {
     TempDir dir;
     std::string data;
-    plattest::spit(dir / "f", "12345");
+    vlxtest::spit(dir / "f", "12345");
     EXPECT_EQ(plat::read_file(dir / "f", data, 5), 0);
     EXPECT_EQ(data, "12345");
     EXPECT_EQ(plat::read_file(dir / "f", data, 4), EFBIG);
@@ -108,9 +108,9 @@ TEST(Files, MakeDirs)
 {
     TempDir dir;
     EXPECT_EQ(plat::make_dirs(dir / "a/b/c", 0700), 0);
-    EXPECT_EQ(plattest::mode_of(dir / "a/b"), 0700u);
+    EXPECT_EQ(vlxtest::mode_of(dir / "a/b"), 0700u);
     EXPECT_EQ(plat::make_dirs(dir / "a/b/c", 0700), 0);
-    plattest::spit(dir / "file", "");
+    vlxtest::spit(dir / "file", "");
     EXPECT_EQ(plat::make_dirs(dir / "file", 0700), ENOTDIR);
     EXPECT_EQ(plat::make_dirs(dir / "file/x", 0700), ENOTDIR);
 }
@@ -118,7 +118,7 @@ TEST(Files, MakeDirs)
 TEST(Mail, ExitStatusOfTheMailer)
 {
     TempDir dir;
-    plattest::spit(dir / "xdg-email", "#!/bin/sh\nexit 3\n");
+    vlxtest::spit(dir / "xdg-email", "#!/bin/sh\nexit 3\n");
     chmod((dir / "xdg-email").c_str(), 0755);
     EnvVar path("PATH", dir.path.c_str());
     int status = 0;

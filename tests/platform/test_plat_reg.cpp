@@ -1,12 +1,12 @@
 #include "plat_reg.h"
 
-#include "plat_testenv.h"
+#include "scoped_env.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
 
-using plattest::EnvVar;
-using plattest::TempDir;
+using vlxtest::EnvVar;
+using vlxtest::TempDir;
 using namespace plat;
 
 namespace {
@@ -78,7 +78,7 @@ TEST_F(Store, AnyBytesRoundTripThroughTheFile)
     EXPECT_EQ(get_dw("zero", v), REG_OK);
     EXPECT_EQ(v, 0u);
     // One line per value: nothing in a value can start another.
-    std::string text = plattest::slurp(file);
+    std::string text = vlxtest::slurp(file);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
 }
 
@@ -90,8 +90,8 @@ TEST_F(Store, WritesReplaceValuesAtomicallyAndPrivately)
     uint32_t v = 0;
     EXPECT_EQ(get_dw("a", v), REG_OK);
     EXPECT_EQ(v, 5u);
-    EXPECT_EQ(plattest::mode_of(file), 0600u);
-    EXPECT_EQ(plattest::mode_of(dir / "Quorvane"), 0700u);
+    EXPECT_EQ(vlxtest::mode_of(file), 0600u);
+    EXPECT_EQ(vlxtest::mode_of(dir / "Quorvane"), 0700u);
     int others = 0;
     for (auto& e : std::filesystem::directory_iterator(dir / "Quorvane"))
         others += e.path().filename() != "Vellix";
@@ -130,7 +130,7 @@ TEST_F(Store, RemovedFileReadsAsMissingAndIsWrittenAnew)
 TEST_F(Store, DamagedLinesCostOnlyTheirOwnValue)
 {
     ASSERT_EQ(std::filesystem::create_directories(dir / "Quorvane"), true);
-    plattest::spit(file, std::string("garbage\n\0\xFF\n") +
+    vlxtest::spit(file, std::string("garbage\n\0\xFF\n") +
                              "d:neg=-1\nd:big=4294967296\nd:hex=0x10\nd:ok=42\r\n"
                              "s:bad=%G1\ns:cut=%4\ns:nul=a%00b\ns:dup=first\ns:dup=second\n"
                              "x:other=1\ns:noequals\n#d:comment=1\ns:last=end");
@@ -150,7 +150,7 @@ TEST_F(Store, DamagedLinesCostOnlyTheirOwnValue)
     // A write keeps the readable values and drops the damaged lines.
     ASSERT_EQ(set_dw("new", 1), REG_OK);
     EXPECT_EQ(get_dw("ok", v), REG_OK);
-    EXPECT_EQ(plattest::slurp(file).find("garbage"), std::string::npos);
+    EXPECT_EQ(vlxtest::slurp(file).find("garbage"), std::string::npos);
 }
 
 TEST_F(Store, FolderOrHugeFileInPlaceOfTheStore)
@@ -160,12 +160,12 @@ TEST_F(Store, FolderOrHugeFileInPlaceOfTheStore)
     EXPECT_EQ(reg_create_key(hkey_current_user(), "Software\\Quorvane\\Vellix", &k, nullptr), REG_DENIED);
     EXPECT_EQ(k, nullptr);
     std::filesystem::remove_all(file);
-    plattest::spit(file, std::string(2 << 20, 'x'));
+    vlxtest::spit(file, std::string(2 << 20, 'x'));
     open();
     uint32_t v;
     EXPECT_EQ(get_dw("a", v), REG_IO_FAILED);
     EXPECT_EQ(set_dw("a", 1), REG_IO_FAILED);
-    EXPECT_EQ(plattest::slurp(file).size(), size_t(2 << 20));
+    EXPECT_EQ(vlxtest::slurp(file).size(), size_t(2 << 20));
 }
 
 TEST_F(Store, KeyNamesStayInsideTheStoreFolder)
@@ -177,7 +177,7 @@ TEST_F(Store, KeyNamesStayInsideTheStoreFolder)
     ASSERT_EQ(reg_create_key(hkey_current_user(), "Other\\Key", &k, nullptr), REG_OK);
     EXPECT_EQ(reg_create_key(k, "Sub", &key, nullptr), REG_INVALID_PARAMETER);
     reg_close_key(k);
-    EXPECT_EQ(plattest::mode_of(dir / "Other/Key"), 0600u);
+    EXPECT_EQ(vlxtest::mode_of(dir / "Other/Key"), 0600u);
 }
 
 TEST_F(Store, ConfigHomeDefaultsToDotConfig)
@@ -185,7 +185,7 @@ TEST_F(Store, ConfigHomeDefaultsToDotConfig)
     EnvVar home("HOME", dir.path.c_str());
     EnvVar rel("XDG_CONFIG_HOME", "relative/ignored");
     open();
-    EXPECT_EQ(plattest::mode_of(dir / ".config/Quorvane/Vellix"), 0600u);
+    EXPECT_EQ(vlxtest::mode_of(dir / ".config/Quorvane/Vellix"), 0600u);
 }
 
 TEST_F(Store, UnwritableFolderIsDenied)

@@ -115,6 +115,10 @@ struct TempFile {
     ~TempFile();
 };
 
+// Runs cmd through the shell and returns what it writes to stdout; *status (when
+// given) gets its exit status, -1 when it could not run or did not exit.
+std::string command_output(const std::string& cmd, int* status = nullptr);
+
 enum class Crypt { rc4_40, aes_128, aes_256 };
 // Runs qpdf (no shell) to encrypt in into out with the given user and owner
 // passwords; all permissions stay allowed. Returns false, with qpdf's output

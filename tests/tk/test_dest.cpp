@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-using tktest::EnvVar;
-using tktest::TempDir;
+using vlxtest::EnvVar;
+using vlxtest::TempDir;
 using tktest::thrown;
 
 namespace {
@@ -32,7 +32,7 @@ TEST(CheckDest, NewOrWritableFilesPassMissingFoldersDoNot)
 {
     TempDir dir;
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "new.doc"); }), "");
-    tktest::spit(dir / "old.doc", "x");
+    vlxtest::spit(dir / "old.doc", "x");
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "old.doc"); }), "");
     int level = -1;
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "missing/new.doc"); }, &level), NO_PATH);
@@ -43,7 +43,7 @@ TEST(CheckDest, NewOrWritableFilesPassMissingFoldersDoNot)
 TEST(CheckDest, ReadOnlyFileIsRefused)
 {
     TempDir dir;
-    tktest::spit(dir / "ro.doc", "x");
+    vlxtest::spit(dir / "ro.doc", "x");
     chmod((dir / "ro.doc").c_str(), 0444);
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "ro.doc"); }), READ_ONLY);
 }
@@ -68,14 +68,14 @@ TEST(CheckDest, DestinationNamingTheSourceIsRefused)
 {
     TempDir dir;
     std::string src = dir / "in.pdf";
-    tktest::spit(src, "%PDF");
+    vlxtest::spit(src, "%PDF");
     ASSERT_EQ(symlink(src.c_str(), (dir / "link.doc").c_str()), 0);
     int level = -1;
     EXPECT_EQ(thrown([&] { common_check_dest(src, src); }, &level), SAME);
     EXPECT_EQ(level, 1);
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "link.doc", src); }), SAME);
     EXPECT_EQ(thrown([&] { common_check_dest(dir.path + "/./in.pdf", src); }), SAME);
-    EXPECT_EQ(tktest::slurp(src), "%PDF");
+    EXPECT_EQ(vlxtest::slurp(src), "%PDF");
     // A source that does not exist yet is compared by its full path.
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "x.doc", dir.path + "//x.doc"); }), SAME);
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "in.doc", src); }), "");
@@ -85,7 +85,7 @@ TEST(CheckLogfile, MustNameNeitherSourceNorDestination)
 {
     TempDir dir;
     std::string src = dir / "in.pdf", dest = dir / "out.doc";
-    tktest::spit(src, "%PDF");
+    vlxtest::spit(src, "%PDF");
     const char* msg = "Logfile name should differ from the source and destination names.";
     int level = -1;
     EXPECT_EQ(thrown([&] { common_check_logfile(src, src, dest); }, &level), msg);
@@ -110,7 +110,7 @@ TEST(MakeDest, OtherwiseBesideTheDocumentsFolder)
     EnvVar conf("XDG_CONFIG_HOME", dir.path.c_str());
     EXPECT_EQ(common_make_dest("", "report", "doc", false), "/home/ann/report.doc");
     EXPECT_EQ(common_make_dest("relative/old.doc", "report", ".doc", false), "/home/ann/report.doc");
-    tktest::spit(dir / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
+    vlxtest::spit(dir / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
     EXPECT_EQ(common_make_dest("", "report", "doc", false), "/home/ann/report.doc");
 }
 
@@ -126,7 +126,7 @@ TEST(ErrorConverter, EmptyUnlessAnEntryMatches)
     EXPECT_EQ(c.convert(5), "Access denied");
     EXPECT_EQ(c.convert(4), "");
     EXPECT_EQ(c.convert(6), "");
-    EXPECT_EQ(tktest::slurp(log),
+    EXPECT_EQ(vlxtest::slurp(log),
               "tk_error_converter::empty ctor\r\n"
               "tk_error_converter::convert(0)\r\nError message not found!\r\n"
               "tk_error_converter::convert(5)\r\nError message not found!\r\n"

@@ -87,7 +87,7 @@ TEST(Text, SplitKeepsEmptyPieces)
 
 TEST(CurDirKeeper, ChangesAndRestores)
 {
-    tktest::TempDir dir;
+    vlxtest::TempDir dir;
     std::string before = cwd();
     {
         tk_cur_dir_keeper k(dir.path);

@@ -1,11 +1,11 @@
 #include "tk_log.h"
 
+#include "scoped_env.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -18,18 +18,8 @@ std::string temp_path()
     return tmpl;
 }
 
-std::string slurp(const std::string& p)
-{
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void spit(const std::string& p, const std::string& text)
-{
-    std::ofstream(p, std::ios::binary) << text;
-}
+using vlxtest::slurp;
+using vlxtest::spit;
 
 } // namespace
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-using tktest::slurp;
-using tktest::spit;
+using vlxtest::slurp;
+using vlxtest::spit;
 
 namespace {
 
@@ -14,7 +14,7 @@ const char* const G = "Generic settings";
 const char* const MISSING = "Profile does not exist. Please verify the correct path/name was given.";
 
 struct ProfileFile : ::testing::Test {
-    tktest::TempDir dir;
+    vlxtest::TempDir dir;
     std::string path = dir / "p.vlx";
 
     bool load_text(tk_profile& p, const std::string& text)
@@ -110,7 +110,7 @@ TEST_F(ProfileFile, FreshProfileStoresOnlyTheGenericHeader)
     tk_profile p;
     ASSERT_TRUE(p.store(path));
     EXPECT_EQ(slurp(path), "[Generic settings]\r\n\r\n");
-    EXPECT_EQ(tktest::mode_of(path), 0600u);
+    EXPECT_EQ(vlxtest::mode_of(path), 0600u);
 }
 
 TEST_F(ProfileFile, StoreOrdersSectionsAndKeysByBytesThenWritesLists)
@@ -153,7 +153,7 @@ TEST_F(ProfileFile, StoreReplacesAnExistingFileKeepingItsMode)
     tk_profile p;
     ASSERT_TRUE(p.store(path));
     EXPECT_EQ(slurp(path), "[Generic settings]\r\n\r\n");
-    EXPECT_EQ(tktest::mode_of(path), 0640u);
+    EXPECT_EQ(vlxtest::mode_of(path), 0640u);
 }
 
 TEST_F(ProfileFile, StoreRefusesLineBreaksWithoutTouchingTheFile)

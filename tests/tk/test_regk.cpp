@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-using tktest::EnvVar;
-using tktest::TempDir;
+using vlxtest::EnvVar;
+using vlxtest::TempDir;
 using tktest::thrown;
 
 namespace {
@@ -31,8 +31,8 @@ TEST_F(RegKey, CreateMakesAPrivateStoreAndReportsTheDisposition)
     uint32_t disp = 0;
     ASSERT_EQ(k.create(plat::hkey_current_user(), VELLIX, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr, &disp), 0);
     EXPECT_EQ(disp, plat::REG_CREATED_NEW_KEY);
-    EXPECT_EQ(tktest::mode_of(file), 0600u);
-    EXPECT_EQ(tktest::mode_of(dir / "Quorvane"), 0700u);
+    EXPECT_EQ(vlxtest::mode_of(file), 0600u);
+    EXPECT_EQ(vlxtest::mode_of(dir / "Quorvane"), 0700u);
     tk_reg_key again(VELLIX);
     ASSERT_EQ(again.create(plat::hkey_current_user(), VELLIX, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr, &disp), 0);
     EXPECT_EQ(disp, plat::REG_OPENED_EXISTING_KEY);
@@ -121,7 +121,7 @@ TEST_F(RegKey, WithoutAnOpenKey)
     EXPECT_FALSE(k.exchange("x", text, true));
     EXPECT_TRUE(flag);
     EXPECT_EQ(text, "t");
-    EXPECT_EQ(tktest::mode_of(file), 0xFFFFFFFFu);
+    EXPECT_EQ(vlxtest::mode_of(file), 0xFFFFFFFFu);
     EXPECT_EQ(thrown([&] { k.set_value(uint32_t(1), "x"); }), assertion(149));
     EXPECT_EQ(thrown([&] { k.set_value("v", "x"); }), assertion(157));
 }

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <stdexcept>
 
-using tktest::TempDir;
+using vlxtest::TempDir;
 using tktest::thrown;
 
 namespace {
@@ -154,7 +154,7 @@ TEST_F(ConverterTest, StoreWritesAllThreeKeys)
     tk_profile p;
     EXPECT_TRUE(c.store_profile(p));
     ASSERT_TRUE(p.store(dir / "p.vlx"));
-    EXPECT_EQ(tktest::slurp(dir / "p.vlx"), "[Generic settings]\r\ndest=d\r\nlogfile=\r\nsrc=\r\n\r\n");
+    EXPECT_EQ(vlxtest::slurp(dir / "p.vlx"), "[Generic settings]\r\ndest=d\r\nlogfile=\r\nsrc=\r\n\r\n");
 }
 
 TEST_F(ConverterTest, ProfileLogfileEnablesLogging)
@@ -162,20 +162,20 @@ TEST_F(ConverterTest, ProfileLogfileEnablesLogging)
     tk_converter c;
     tk_profile p;
     std::string named = dir / "named.log";
-    tktest::spit(named, "old");
+    vlxtest::spit(named, "old");
     p.set_value("Generic settings", "logfile", named);
     EXPECT_TRUE(c.load_profile(p));
     EXPECT_EQ(c.logfile, named);
     EXPECT_TRUE(lg.enabled);
     tk_log(1, "dropped");
     tk_log(3, "kept %d", 3);
-    EXPECT_EQ(tktest::slurp(named), "kept 3\r\n");
+    EXPECT_EQ(vlxtest::slurp(named), "kept 3\r\n");
 }
 
 TEST_F(ConverterTest, LogfileChecks)
 {
     tk_converter c;
-    tktest::spit(dir / "ro.log", "x");
+    vlxtest::spit(dir / "ro.log", "x");
     chmod((dir / "ro.log").c_str(), 0444);
     int level = -1;
     EXPECT_EQ(thrown([&] { c.set_logfile(dir / "ro.log"); }, &level),
@@ -185,11 +185,11 @@ TEST_F(ConverterTest, LogfileChecks)
               "Logfile path does not exist.\nPlease verify the correct path was given.");
     c.src = dir / "in.pdf";
     c.dest = dir / "out.doc";
-    tktest::spit(c.src, "%PDF");
+    vlxtest::spit(c.src, "%PDF");
     const char* same = "Logfile name should differ from the source and destination names.";
     EXPECT_EQ(thrown([&] { c.set_logfile(c.src); }), same);
     EXPECT_EQ(thrown([&] { c.set_logfile(c.dest); }), same);
-    EXPECT_EQ(tktest::slurp(c.src), "%PDF");
+    EXPECT_EQ(vlxtest::slurp(c.src), "%PDF");
     EXPECT_EQ(c.logfile, "");
     EXPECT_FALSE(lg.enabled);
 }
@@ -201,5 +201,5 @@ TEST(Converter, LogfileWithoutALogFileObjectIsKeptOnly)
     c.set_logfile(dir / "x.log");
     EXPECT_EQ(c.logfile, dir / "x.log");
     tk_log(3, "nothing");
-    EXPECT_EQ(tktest::mode_of(dir / "x.log"), 0xFFFFFFFFu);
+    EXPECT_EQ(vlxtest::mode_of(dir / "x.log"), 0xFFFFFFFFu);
 }

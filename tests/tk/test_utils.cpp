@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-using tktest::EnvVar;
-using tktest::TempDir;
+using vlxtest::EnvVar;
+using vlxtest::TempDir;
 
 TEST(TempFileName, CreatesAnEmptyPrivateFileInTmpdir)
 {
@@ -16,8 +16,8 @@ TEST(TempFileName, CreatesAnEmptyPrivateFileInTmpdir)
     std::string b = tk_get_temp_file_name();
     EXPECT_NE(a, b);
     EXPECT_EQ(a.compare(0, dir.path.size() + 4, dir.path + "/TMP"), 0) << a;
-    EXPECT_EQ(tktest::slurp(a), "");
-    EXPECT_EQ(tktest::mode_of(a), 0600u);
+    EXPECT_EQ(vlxtest::slurp(a), "");
+    EXPECT_EQ(vlxtest::mode_of(a), 0600u);
 }
 
 TEST(TempFileName, MissingTmpdirThrowsTheSystemError)
@@ -39,7 +39,7 @@ TEST(FileExist, FoldersAreNeverFiles)
     EXPECT_FALSE(tk_is_file_exist(dir.path, TK_MODE_READ));
     EXPECT_FALSE(tk_is_file_exist(dir.path, TK_MODE_WRITE));
     EXPECT_FALSE(tk_is_file_exist(dir / "none", TK_MODE_READ));
-    tktest::spit(dir / "f", "x");
+    vlxtest::spit(dir / "f", "x");
     EXPECT_TRUE(tk_is_file_exist(dir / "f", TK_MODE_READ));
     EXPECT_TRUE(tk_is_file_exist(dir / "f", 0));
     EXPECT_TRUE(tk_is_file_exist(dir / "f", TK_MODE_WRITE));
@@ -48,7 +48,7 @@ TEST(FileExist, FoldersAreNeverFiles)
 TEST(FileExist, FileWithoutWriteBitsIsReadOnlyEvenForRoot)
 {
     TempDir dir;
-    tktest::spit(dir / "ro", "x");
+    vlxtest::spit(dir / "ro", "x");
     chmod((dir / "ro").c_str(), 0444);
     EXPECT_TRUE(tk_is_file_exist(dir / "ro", TK_MODE_READ));
     EXPECT_FALSE(tk_is_file_exist(dir / "ro", TK_MODE_WRITE));
@@ -59,7 +59,7 @@ TEST(FileExist, UnreadableFile)
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads any file";
     TempDir dir;
-    tktest::spit(dir / "wo", "x");
+    vlxtest::spit(dir / "wo", "x");
     chmod((dir / "wo").c_str(), 0200);
     EXPECT_FALSE(tk_is_file_exist(dir / "wo", TK_MODE_READ));
 }
@@ -67,7 +67,7 @@ TEST(FileExist, UnreadableFile)
 TEST(PathExist, FoldersOnly)
 {
     TempDir dir;
-    tktest::spit(dir / "f", "x");
+    vlxtest::spit(dir / "f", "x");
     EXPECT_TRUE(tk_is_path_exist(dir.path));
     EXPECT_TRUE(tk_is_path_exist(dir.path + "/"));
     EXPECT_FALSE(tk_is_path_exist(dir / "f"));
@@ -78,7 +78,7 @@ TEST(PathExist, FoldersOnly)
 TEST(SameFile, ByInodeOrByFullPath)
 {
     TempDir dir;
-    tktest::spit(dir / "a", "x");
+    vlxtest::spit(dir / "a", "x");
     ASSERT_EQ(symlink((dir / "a").c_str(), (dir / "l").c_str()), 0);
     ASSERT_EQ(link((dir / "a").c_str(), (dir / "h").c_str()), 0);
     EXPECT_TRUE(tk_is_same_file(dir / "a", dir / "l"));
@@ -96,13 +96,13 @@ TEST(UserHomePath, DocumentsFolderFromUserDirsElseHome)
     EnvVar home("HOME", "/home/ann");
     EnvVar conf("XDG_CONFIG_HOME", dir.path.c_str());
     EXPECT_EQ(tk_get_user_home_path(), "/home/ann/");
-    tktest::spit(dir / "user-dirs.dirs", "# comment\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+    vlxtest::spit(dir / "user-dirs.dirs", "# comment\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
     EXPECT_EQ(tk_get_user_home_path(), "/home/ann/Docs");
-    tktest::spit(dir / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"/data/my docs\"\n");
+    vlxtest::spit(dir / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"/data/my docs\"\n");
     EXPECT_EQ(tk_get_user_home_path(), "/data/my docs");
-    tktest::spit(dir / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
+    vlxtest::spit(dir / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
     EXPECT_EQ(tk_get_user_home_path(), "/home/ann/");
-    tktest::spit(dir / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=relative\n");
+    vlxtest::spit(dir / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=relative\n");
     EXPECT_EQ(tk_get_user_home_path(), "/home/ann/");
 }
 
@@ -132,11 +132,11 @@ TEST(SendBug, RunsXdgEmailWithAnArgumentVector)
 {
     TempDir dir;
     std::string script = dir / "xdg-email";
-    tktest::spit(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done > '" + dir / "args" + "'\n");
+    vlxtest::spit(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done > '" + dir / "args" + "'\n");
     chmod(script.c_str(), 0755);
     EnvVar path("PATH", dir.path.c_str());
     tk_send_bug("Vellix 4.1", "Internal error: \ncode=2e; rm -rf $HOME `x`");
-    EXPECT_EQ(tktest::slurp(dir / "args"),
+    EXPECT_EQ(vlxtest::slurp(dir / "args"),
               std::string("--utf8|--subject|Bug report on Vellix 4.1|--body|Internal error: \ncode=2e; rm -rf $HOME `x`|") +
                   TK_SUPPORT_ADDRESS + "|");
 }
@@ -150,5 +150,5 @@ TEST(SendBug, MissingMailerIsLoggedAndNothingIsSent)
         EnvVar path("PATH", dir.path.c_str());
         tk_send_bug("", "text");
     }
-    EXPECT_NE(tktest::slurp(log).find("Failed to locate xdg-email\r\n"), std::string::npos);
+    EXPECT_NE(vlxtest::slurp(log).find("Failed to locate xdg-email\r\n"), std::string::npos);
 }

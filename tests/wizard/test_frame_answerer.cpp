@@ -101,7 +101,9 @@ void modal_answerer::poll()
     handled.emplace_back(w);
     action a = std::move(script.front());
     script.pop_front();
-    a(w);
+    // Run it outside this timer's slot: an action may open another modal window,
+    // whose loop must still see this timer fire.
+    QTimer::singleShot(0, w, [a, w] { a(w); });
 }
 
 bool modal_answerer::wait_for(size_t n, int ms)

@@ -25,6 +25,14 @@
 
 #include <stdlib.h>
 
+// Clicks a button where a user would: check boxes and radios only react on
+// their indicator and text, which a stretched widget's centre can miss.
+inline void click_button(QAbstractButton* b)
+{
+    ASSERT_NE(b, nullptr);
+    QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(6, b->height() / 2));
+}
+
 struct box_record {
     box_kind kind;
     std::string caption;

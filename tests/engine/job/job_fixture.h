@@ -6,15 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <filesystem>
 #include <string>
 
 class JobTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    // In the constructor, not SetUp: derived fixtures' members (a job) are built before SetUp runs.
+    JobTest()
     {
         char tmpl[] = "/tmp/vlxjob-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        if (!mkdtemp(tmpl))
+            throw std::runtime_error("mkdtemp failed");
         config_dir = tmpl;
         const char* old = std::getenv("XDG_CONFIG_HOME");
         had_config = old != nullptr;
@@ -22,7 +25,7 @@ protected:
             old_config = old;
         setenv("XDG_CONFIG_HOME", config_dir.c_str(), 1);
     }
-    void TearDown() override
+    ~JobTest() override
     {
         if (had_config)
             setenv("XDG_CONFIG_HOME", old_config.c_str(), 1);

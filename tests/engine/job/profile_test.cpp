@@ -1,6 +1,7 @@
 #include "job_fixture.h"
 
 #include "tk_except.h"
+#include "scoped_env.h"
 #include "vlx_testsupport.h"
 
 #include <fstream>
@@ -8,14 +9,6 @@
 #include <sstream>
 
 namespace {
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 class JobProfile : public JobTest {
 protected:
@@ -42,7 +35,7 @@ TEST_F(JobProfile, WrittenByteForByte)
     job.tables_mode = true;
     vlxtest::TempFile f(vlxtest::temp_path(".vlx"));
     ASSERT_TRUE(job.store_profile(f.path));
-    EXPECT_EQ(read_file(f.path),
+    EXPECT_EQ(vlxtest::slurp(f.path),
               "[Generic settings]\r\n"
               "convert graphics=0\r\n"
               "dest=/docs/out.doc\r\n"
@@ -60,7 +53,7 @@ TEST_F(JobProfile, DefaultsWriteNeitherPasswordNorPages)
 {
     vlxtest::TempFile f(vlxtest::temp_path(".vlx"));
     ASSERT_TRUE(job.store_profile(f.path));
-    EXPECT_EQ(read_file(f.path),
+    EXPECT_EQ(vlxtest::slurp(f.path),
               "[Generic settings]\r\n"
               "convert graphics=1\r\n"
               "dest=\r\n"

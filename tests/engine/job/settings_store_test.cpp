@@ -1,5 +1,6 @@
 #include "job_fixture.h"
 
+#include "scoped_env.h"
 #include "tk_except.h"
 #include "tk_log.h"
 #include "vlx_testsupport.h"
@@ -159,11 +160,9 @@ TEST_F(JobSettingsStore, PasswordNeverReachesTheLog)
         ASSERT_TRUE(job.store_profile(prof.path));
         ASSERT_TRUE(job.load_profile(prof.path));
     }
-    std::ifstream f(log.path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    EXPECT_NE(s.str().find("serialize( 1 )"), std::string::npos) << "nothing was logged";
-    EXPECT_EQ(s.str().find("Pa55word"), std::string::npos) << s.str();
+    const std::string logged = vlxtest::slurp(log.path);
+    EXPECT_NE(logged.find("serialize( 1 )"), std::string::npos) << "nothing was logged";
+    EXPECT_EQ(logged.find("Pa55word"), std::string::npos) << logged;
 }
 
 TEST_F(JobSettingsStore, JobOwnsThePdfLibrarySettings)

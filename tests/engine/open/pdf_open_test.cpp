@@ -2,6 +2,7 @@
 #include "pdf_glob.h"
 #include "pdf_open.h"
 #include "tk_except.h"
+#include "scoped_env.h"
 #include "tk_log.h"
 #include "vlx_testsupport.h"
 
@@ -32,14 +33,6 @@ std::string two_page_pdf(const std::string& header_version = "")
     if (!header_version.empty())
         pdf.replace(5, 3, header_version);  // "%PDF-1.4" -> "%PDF-x.y"
     return write_temp_file(pdf);
-}
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
 }
 
 class PdfOpenTest : public ::testing::Test {
@@ -201,7 +194,7 @@ TEST_F(PdfOpenTest, LogNamesTheFileButNotThePassword)
         pdf_open_document(pdf.path, "Pa55word");
         EXPECT_THROW(pdf_open_document(enc.path, "Pa55wordX"), pdf_wrong_pswd_exception);
     }
-    const std::string text = read_file(log.path);
+    const std::string text = vlxtest::slurp(log.path);
     EXPECT_NE(text.find("PDFDoc::ctor(name=" + pdf.path + ",pswd=***)"), std::string::npos)
         << text;
     EXPECT_EQ(text.find("Pa55word"), std::string::npos) << text;
@@ -224,7 +217,7 @@ TEST_F(PdfOpenTest, LibraryDiagnosticsGoToTheLogNotStderr)
         EXPECT_EQ(doc->getNumPages(), 1);
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_NE(read_file(log.path).find("PDF error"), std::string::npos);
+    EXPECT_NE(vlxtest::slurp(log.path).find("PDF error"), std::string::npos);
 }
 
 }  // namespace

@@ -26,6 +26,14 @@ std::string n4(double v)
 
 } // namespace
 
+std::string dump(const pdf_uline_processor& p)
+{
+    std::string s;
+    for (const uline_rect& l : p.lines)
+        s += "{" + std::to_string(l.xMin) + "," + std::to_string(l.xMax) + "," + std::to_string(l.yMin) + "," + std::to_string(l.yMax) + "} ";
+    return s;
+}
+
 std::string re(double x0, double y0, double x1, double y1)
 {
     return n4(X(x0)) + " " + n4(Y(y1)) + " " + n4((x1 - x0) * PT) + " " + n4((y1 - y0) * PT) + " re";

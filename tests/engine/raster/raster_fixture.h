@@ -33,6 +33,9 @@ inline void seg(vlxtest::PdfPage& p, double x0, double y0, double x1, double y1,
     p.line(X(x0), Y(y0), X(x1), Y(y1), width_pt, {}, dash);
 }
 
+// The captured lines as "{xMin,xMax,yMin,yMax} ...", for failure messages.
+std::string dump(const pdf_uline_processor& p);
+
 class Rendered {
 public:
     Rendered(const std::string& pdf_path, bool tables_mode);

@@ -5,18 +5,6 @@
 
 using namespace rastertest;
 
-namespace {
-
-std::string dump(pdf_uline_processor& p)
-{
-    std::string s;
-    for (const uline_rect& l : p.lines)
-        s += "{" + std::to_string(l.xMin) + "," + std::to_string(l.xMax) + "," + std::to_string(l.yMin) + "," + std::to_string(l.yMax) + "} ";
-    return s;
-}
-
-} // namespace
-
 class RasterStroke : public ::testing::TestWithParam<bool> {};
 
 TEST_P(RasterStroke, HorizontalHairlineCaptured)

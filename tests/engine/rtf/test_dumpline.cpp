@@ -53,7 +53,7 @@ protected:
         if (braceOpen)
             before += "{";
         Capture cap;
-        page.dumpLine(cap.f, outputToStream, tag, colors, line, &bullet, &linkOpen, &braceOpen);
+        page.dumpLine(cap.out(), writeOut, tag, colors, line, &bullet, &linkOpen, &braceOpen);
         std::string out = cap.str();
         expectBalanced(before, out);
         return out;
@@ -278,7 +278,7 @@ TEST_F(DumpLine, CallerStateIsNotChanged)
     auto line = makeLine({a});
     TagWord tag;
     Capture cap;
-    page.dumpLine(cap.f, outputToStream, tag, colors, line.get(), &bullet, &linkOpen, &braceOpen);
+    page.dumpLine(cap.out(), writeOut, tag, colors, line.get(), &bullet, &linkOpen, &braceOpen);
     EXPECT_FALSE(tag.bold);
     EXPECT_EQ(tag.fontSize, 0);
 }

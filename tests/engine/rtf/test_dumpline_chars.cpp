@@ -20,7 +20,7 @@ namespace {
 std::string charText(unsigned int code)
 {
     Capture cap;
-    TextPage::dumpChar(cap.f, outputToStream, code);
+    TextPage::dumpChar(cap.out(), writeOut, code);
     return cap.str();
 }
 
@@ -168,12 +168,12 @@ TEST(ColorIndex, NearestEntries)
 
 TEST(RtfInt, SaturatesAndTruncates)
 {
-    EXPECT_EQ(vlx::rtf_int(-2.7), -2);
-    EXPECT_EQ(vlx::rtf_int(2.7), 2);
-    EXPECT_EQ(vlx::rtf_int(std::nan("")), 0);
-    EXPECT_EQ(vlx::rtf_int(1e300), INT_MAX);
-    EXPECT_EQ(vlx::rtf_int(-1e300), INT_MIN);
-    EXPECT_EQ(vlx::rtf_int(std::numeric_limits<double>::infinity()), INT_MAX);
+    EXPECT_EQ(vlx::truncInt(-2.7), -2);
+    EXPECT_EQ(vlx::truncInt(2.7), 2);
+    EXPECT_EQ(vlx::truncInt(std::nan("")), 0);
+    EXPECT_EQ(vlx::truncInt(1e300), INT_MAX);
+    EXPECT_EQ(vlx::truncInt(-1e300), INT_MIN);
+    EXPECT_EQ(vlx::truncInt(std::numeric_limits<double>::infinity()), INT_MAX);
     EXPECT_EQ(vlx::rtf_twips(12.34), 246);
     EXPECT_EQ(vlx::rtf_div(1, 0), 0.0);
     EXPECT_EQ(vlx::rtf_div(1, 0, 7.0), 7.0);

@@ -1,10 +1,8 @@
 #ifndef VLX_TEST_DUMPLINE_FIXTURE_H
 #define VLX_TEST_DUMPLINE_FIXTURE_H
 
-// Hand-built words and lines, a captured RTF stream and a width measurer with fixed
+// Hand-built words and lines and a width measurer with fixed
 // metrics: every character is half an em wide, a space a quarter em.
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "TextWord.h"
 #include "font_backend.h"
 #include "pdf_width_getter.h"
+#include "rtf_capture.h"
 
 namespace rtftest {
 
@@ -35,32 +34,6 @@ inline std::unique_ptr<pdf_width_getter> makeMeasurer(int spaceUnits = 512)
     auto b = std::make_unique<HalfEmBackend>();
     b->spaceUnits = spaceUnits;
     return std::make_unique<pdf_width_getter>(std::move(b));
-}
-
-// An in-memory stdio stream.
-class Capture {
-public:
-    Capture() { f = open_memstream(&buf, &size); }
-    ~Capture()
-    {
-        std::fclose(f);
-        std::free(buf);
-    }
-    std::string str()
-    {
-        std::fflush(f);
-        return std::string(buf, size);
-    }
-    FILE* f;
-
-private:
-    char* buf = nullptr;
-    size_t size = 0;
-};
-
-inline void outputToStream(void* stream, const char* text, int len)
-{
-    std::fwrite(text, 1, static_cast<size_t>(len), static_cast<FILE*>(stream));
 }
 
 // A word of `chars` at x, each character `dx` wide, on baseline `base`.

@@ -25,19 +25,6 @@ bool haveSoffice()
     return std::system("command -v soffice >/dev/null 2>&1") == 0;
 }
 
-std::string run(const std::string& cmd)
-{
-    std::string out;
-    if (FILE* p = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
-
 // Converts the RTF to ODT in a fresh profile and returns content.xml ("" on failure).
 std::string odtContent(const std::string& rtf, const fs::path& dir)
 {
@@ -45,10 +32,10 @@ std::string odtContent(const std::string& rtf, const fs::path& dir)
     std::string cmd = "cd '" + dir.string() + "' && timeout 300 soffice -env:UserInstallation=file://" +
                       dir.string() + "/profile --headless --convert-to odt --outdir '" + dir.string() +
                       "' line.rtf 2>&1";
-    std::string log = run(cmd);
+    std::string log = vlxtest::command_output(cmd);
     if (log.find("could not be loaded") != std::string::npos || !fs::exists(dir / "line.odt"))
         return "";
-    return run("unzip -p '" + (dir / "line.odt").string() + "' content.xml");
+    return vlxtest::command_output("unzip -p '" + (dir / "line.odt").string() + "' content.xml");
 }
 
 const LinkAction* someLink()
@@ -77,7 +64,7 @@ TEST(DumpLineRoundTrip, LibreOfficeReadsLinksAndCharacters)
     Capture cap;
     vlx::TagWord tag;
     tag.reset(a, 0);
-    page.dumpLine(cap.f, outputToStream, tag, colors, line.get(), &bullet, &linkOpen, &braceOpen);
+    page.dumpLine(cap.out(), writeOut, tag, colors, line.get(), &bullet, &linkOpen, &braceOpen);
     std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f10\\fswiss Arial;}"
                       "{\\f63\\fnil Arial;}}\n\\pard\\plain " +
                       cap.str() + "\\par}";

@@ -12,6 +12,7 @@
 #include "TextPage.h"
 #include "TextWord.h"
 #include "pdf_width_getter.h"
+#include "rtf_capture.h"
 #include "vlx_conv.h"
 #include "vlx_testsupport.h"
 
@@ -19,42 +20,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace writers_test {
 
-inline void writeOut(void* stream, const char* text, int len)
-{
-    std::fwrite(text, 1, static_cast<size_t>(len), static_cast<FILE*>(stream));
-}
-
-// An RTF stream in memory.
-class Capture {
-public:
-    Capture() { f = open_memstream(&buf, &size); }
-    ~Capture()
-    {
-        std::fclose(f);
-        std::free(buf);
-    }
-    Capture(const Capture&) = delete;
-    Capture& operator=(const Capture&) = delete;
-    FILE* out() const { return f; }
-    std::string str()
-    {
-        std::fflush(f);
-        return std::string(buf, size);
-    }
-
-private:
-    FILE* f = nullptr;
-    char* buf = nullptr;
-    size_t size = 0;
-};
+using rtftest::Capture;
+using rtftest::writeOut;
 
 // A horizontal word: its characters `charW` points apart from x on baseline `base`.
 inline vlx::TextWord* word(const std::string& text, double x, double base, double fs, double charW = 5.0)

@@ -16,20 +16,6 @@ using namespace writers_test;
 
 namespace {
 
-std::string readPipe(const std::string& cmd)
-{
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return out;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    pclose(p);
-    return out;
-}
-
 // Every value of an attribute, e.g. svg:x="1.3889in" -> 1.3889 (inches).
 std::vector<double> inches(const std::string& xml, const std::string& attr)
 {
@@ -151,8 +137,8 @@ TEST_F(RoundTrip, LibreOfficeReadsFramesSectionsTablesAndLinks)
     std::string cmd = "timeout 180 soffice -env:UserInstallation=file://" + dir + "/lo --headless --convert-to odt --outdir '" +
                       dir + "' '" + dir + "/page.rtf' >'" + dir + "/soffice.log' 2>&1";
     int rc = std::system(cmd.c_str());
-    std::string log = readPipe("cat '" + dir + "/soffice.log'");
-    std::string xml = readPipe("unzip -p '" + dir + "/page.odt' content.xml 2>/dev/null");
+    std::string log = vlxtest::command_output("cat '" + dir + "/soffice.log'");
+    std::string xml = vlxtest::command_output("unzip -p '" + dir + "/page.odt' content.xml 2>/dev/null");
     std::system(("rm -rf '" + dir + "'").c_str());
     ASSERT_EQ(rc, 0) << log;
     ASSERT_EQ(log.find("could not be loaded"), std::string::npos) << log;

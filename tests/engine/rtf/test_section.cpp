@@ -23,6 +23,19 @@ protected:
         return l;
     }
 
+    // Three columns of "cell" lines at x = kGridX, a line every 20 points from y 100, as
+    // region cells; the last row holds only its first lastRowCells cells.
+    static constexpr double kGridX[3] = {50, 150, 250};
+    std::vector<std::vector<vlx::TextLine*>> grid(int rows, int lastRowCells = 3)
+    {
+        std::vector<std::vector<vlx::TextLine*>> cols(3);
+        for (int row = 0; row < rows; ++row)
+            for (int c = 0; c < 3; ++c)
+                if (row < rows - 1 || c < lastRowCells)
+                    cols[static_cast<size_t>(c)].push_back(add(textLine("cell", kGridX[c], 100 + 20 * row, 10, 12.5)));
+        return cols;
+    }
+
     // A region of one cell per line list, cells in the order given.
     std::unique_ptr<vlx::PageRegion> region(int kind, std::vector<std::vector<vlx::TextLine*>> cells, int nested = 0)
     {
@@ -118,11 +131,7 @@ TEST_F(Sections, GridThatIsNoTableIsOneFlowInReadingOrder)
 TEST_F(Sections, ThreeByThreeGridIsATable)
 {
     conv.tables_mode = true;
-    std::vector<std::vector<vlx::TextLine*>> cols(3);
-    const double xs[3] = {50, 150, 250};
-    for (int row = 0; row < 3; ++row)
-        for (int c = 0; c < 3; ++c)
-            cols[static_cast<size_t>(c)].push_back(add(textLine("cell", xs[c], 100 + 20 * row, 10, 12.5)));
+    std::vector<std::vector<vlx::TextLine*>> cols = grid(3);
     auto r = region(0, cols);
     pb.page.paragraphClosed = true;
     std::string out = section(r.get(), 90);
@@ -139,9 +148,9 @@ TEST_F(Sections, ThreeByThreeGridIsATable)
             rowBottom += 20;
         }
         for (int c = 0; c < 3; ++c) {
-            double left = c == 0 ? 50 : xs[c - 1] + 50;
-            expected += paragraphs({cols[static_cast<size_t>(c)][static_cast<size_t>(row)]}, rowBottom, left, xs[c],
-                                   xs[c] + 50, true) +
+            double left = c == 0 ? 50 : kGridX[c - 1] + 50;
+            expected += paragraphs({cols[static_cast<size_t>(c)][static_cast<size_t>(row)]}, rowBottom, left, kGridX[c],
+                                   kGridX[c] + 50, true) +
                         "\\cell\n";
         }
     }
@@ -154,12 +163,7 @@ TEST_F(Sections, ThreeByThreeGridIsATable)
 TEST_F(Sections, TableRowsAreFilledWithEmptyCells)
 {
     conv.tables_mode = true;
-    std::vector<std::vector<vlx::TextLine*>> cols(3);
-    const double xs[3] = {50, 150, 250};
-    for (int row = 0; row < 4; ++row)
-        for (int c = 0; c < 3; ++c)
-            if (row < 3 || c < 2) // the last row has no third cell
-                cols[static_cast<size_t>(c)].push_back(add(textLine("cell", xs[c], 100 + 20 * row, 10, 12.5)));
+    std::vector<std::vector<vlx::TextLine*>> cols = grid(4, 2); // the last row has no third cell
     auto r = region(0, cols);
     std::string out = section(r.get(), 90);
     EXPECT_TRUE(endsWith(out, "\r\n\r\n\\cell\n\\cell\n\\row\\pard\n")) << out;
@@ -184,11 +188,7 @@ TEST_F(Sections, TableRowHeightIsAnExactNegativeHeight)
 TEST_F(Sections, TallFirstRowGetsAGapAbove)
 {
     conv.tables_mode = true;
-    std::vector<std::vector<vlx::TextLine*>> cols(3);
-    const double xs[3] = {50, 150, 250};
-    for (int row = 0; row < 3; ++row)
-        for (int c = 0; c < 3; ++c)
-            cols[static_cast<size_t>(c)].push_back(add(textLine("cell", xs[c], 100 + 20 * row, 10, 12.5)));
+    std::vector<std::vector<vlx::TextLine*>> cols = grid(3);
     auto r = region(0, cols);
     pb.page.paragraphClosed = false;
     std::string out = section(r.get(), 53.5); // 50 points above the first row's bottom

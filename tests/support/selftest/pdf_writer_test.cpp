@@ -30,22 +30,10 @@ protected:
     }
 };
 
-// qpdf --check output; empty optional on failure to run
+// qpdf --check output; *status -1 when it could not run
 std::string qpdf_check(const std::string& path, int* status)
 {
-    std::string out;
-    FILE* p = popen(("qpdf --check '" + path + "' 2>&1").c_str(), "r");
-    if (!p) {
-        *status = -1;
-        return out;
-    }
-    char buf[512];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    int st = pclose(p);
-    *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return out;
+    return command_output("qpdf --check '" + path + "' 2>&1", status);
 }
 
 PdfWriter& sample(PdfWriter& w)

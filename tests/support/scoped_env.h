@@ -1,16 +1,19 @@
-// Scoped environment variables and temporary folders for the platform tests.
+// Scoped environment variables and temporary folders, and whole-file reads and
+// writes, for tests that touch the file system or the environment.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace plattest {
+namespace vlxtest {
 
+// Sets (value) or removes (null) an environment variable until the end of the scope.
 class EnvVar {
 public:
     EnvVar(const char* name, const char* value) : name_(name)
@@ -31,24 +34,31 @@ public:
         else
             unsetenv(name_.c_str());
     }
+    EnvVar(const EnvVar&) = delete;
+    EnvVar& operator=(const EnvVar&) = delete;
 
 private:
     std::string name_, old_;
     bool had_;
 };
 
+// A fresh folder /tmp/<prefix>XXXXXX, removed with all it holds at the end of the scope.
 class TempDir {
 public:
-    TempDir()
+    explicit TempDir(const std::string& prefix = "vlxtest")
     {
-        char tmpl[] = "/tmp/vlxplatXXXXXX";
-        path = mkdtemp(tmpl);
+        std::string tmpl = "/tmp/" + prefix + "XXXXXX";
+        if (!mkdtemp(tmpl.data()))
+            throw std::runtime_error("TempDir: mkdtemp failed for " + tmpl);
+        path = tmpl;
     }
     ~TempDir()
     {
         std::error_code ec;
         std::filesystem::remove_all(path, ec);
     }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
     std::string operator/(const std::string& name) const { return path + "/" + name; }
     std::string path;
 };
@@ -66,10 +76,11 @@ inline void spit(const std::string& p, const std::string& text)
     std::ofstream(p, std::ios::binary) << text;
 }
 
+// Permission bits of the path itself (a link is not followed); 0xFFFFFFFF when absent.
 inline unsigned mode_of(const std::string& p)
 {
     struct stat st;
     return ::lstat(p.c_str(), &st) == 0 ? unsigned(st.st_mode & 07777) : 0xFFFFFFFFu;
 }
 
-} // namespace plattest
+} // namespace vlxtest

@@ -127,7 +127,8 @@ TEST_P(Type3Size, FollowsTheGlyphWidths)
 {
     const Type3Case& c = GetParam();
     std::string font = std::string("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [") +
-                       c.matrix + "] /CharProcs 7 0 R /Encoding << /Type /Encoding /BaseEncoding /MacExpertEncoding /Differences [97 " +
+                       c.matrix + "] /CharProcs 7 0 R /Encoding << /Type /Encoding "
+                                  "/BaseEncoding /MacExpertEncoding /Differences [97 " +
                        c.differences + "] >> /FirstChar 97 /LastChar 99 /Widths [" + c.widths +
                        "] /Resources << >> >>";
     std::string glyph = stream_of("500 0 0 0 500 700 d1 0 0 500 700 re f");

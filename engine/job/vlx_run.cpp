@@ -64,15 +64,15 @@ std::string vlx_picture_head(int w, int h, int resolution)
 {
     const double f = 72.0 / resolution;
     std::string head = "{\\shp\n{\\*\\shpinst\\shpleft0\\shptop0";
-    head += fmt("\\shpright%ld\\shpbottom%ld\n", vlx::rtf_int(w * 20.0 * f), vlx::rtf_int(h * 20.0 * f));
+    head += fmt("\\shpright%ld\\shpbottom%ld\n", vlx::truncInt(w * 20.0 * f), vlx::truncInt(h * 20.0 * f));
     head += "\\shpfhdr0\\shpbxpage\\shpbypage";
     head += "\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\n";
     head += "{\\sp{\\sn shapeType}{\\sv 75}}\n";
     head += "{\\sp{\\sn pib}{\\sv {\\pict";
     head += "\\jpegblip";
-    head += fmt("\\picw%ld \\pich%ld\n", vlx::rtf_int(w * f), vlx::rtf_int(h * f));
+    head += fmt("\\picw%ld \\pich%ld\n", vlx::truncInt(w * f), vlx::truncInt(h * f));
     // the twips are whole numbers before the scale applies
-    head += fmt("\\picwgoal%ld \\pichgoal%ld\n", vlx::rtf_int((w * 20) * f), vlx::rtf_int((h * 20) * f));
+    head += fmt("\\picwgoal%ld \\pichgoal%ld\n", vlx::truncInt((w * 20) * f), vlx::truncInt((h * 20) * f));
     head += "\\picscalex100 \\picscaley100\n";
     return head;
 }

@@ -143,12 +143,12 @@ void RtfOutputDev::doStartPage(GfxState* state)
 {
     if (!first_page)
         write("\\sect\\sectd\\sbkpage\\margtsxn" +
-              std::to_string(std::max(0, vlx::rtf_int((vlx::pageMargins.top - 4.0) * 20.0))) + "\\pard\r\n");
+              std::to_string(std::max(0, vlx::truncInt((vlx::pageMargins.top - 4.0) * 20.0))) + "\\pard\r\n");
     vellix_convertor::instance();
     double w = std::min(state->getPageWidth(), MAX_PAPER);
     double h = std::min(state->getPageHeight(), MAX_PAPER);
-    write("\\jexpand\\viewkind1\\paperw" + std::to_string(vlx::rtf_int(w * 20)) + "\\paperh" +
-          std::to_string(vlx::rtf_int(h * 20)) + "\r\n");
+    write("\\jexpand\\viewkind1\\paperw" + std::to_string(vlx::truncInt(w * 20)) + "\\paperh" +
+          std::to_string(vlx::truncInt(h * 20)) + "\r\n");
     pdf_uline_processor* proc = pdf_uline_processor::slot();
     if (proc && proc->tables_mode)
         proc->tableBuilding();
@@ -327,13 +327,13 @@ void RtfOutputDev::flushPage()
         }
         // Text partly off the page must not give negative or page-sized margins.
         auto clamp = [](double v, double hi) { return std::max(0.0, std::min(v, std::max(0.0, hi))); };
-        m.left = vlx::rtf_int(clamp(xmin, W));
-        m.top = vlx::rtf_int(clamp(ymin * 0.97, H));
-        m.right = W > xmax ? vlx::rtf_int(clamp((W - xmax) * 0.98, W)) : 0;
-        m.bottom = H > ymax ? vlx::rtf_int(clamp((H - ymax) * 0.2, H)) : 0;
+        m.left = vlx::truncInt(clamp(xmin, W));
+        m.top = vlx::truncInt(clamp(ymin * 0.97, H));
+        m.right = W > xmax ? vlx::truncInt(clamp((W - xmax) * 0.98, W)) : 0;
+        m.bottom = H > ymax ? vlx::truncInt(clamp((H - ymax) * 0.2, H)) : 0;
     }
-    write(fmt("\\margt%ld", 20L * vlx::rtf_int(m.top)) + fmt("\\margb%ld", 20L * vlx::rtf_int(m.bottom)) +
-          fmt("\\margr%ld", 20L * vlx::rtf_int(m.right)) + fmt("\\margl%ld", 20L * vlx::rtf_int(m.left)) + "\r\n");
+    write(fmt("\\margt%ld", 20L * vlx::truncInt(m.top)) + fmt("\\margb%ld", 20L * vlx::truncInt(m.bottom)) +
+          fmt("\\margr%ld", 20L * vlx::truncInt(m.right)) + fmt("\\margl%ld", 20L * vlx::truncInt(m.left)) + "\r\n");
 
     text->dump(outputStream, outputFunc, physLayout != 0, colours);
     if (physLayout || !vellix_convertor::instance().noframe_mode) {

@@ -9,11 +9,6 @@ namespace vlx {
 
 // Every double that becomes an int in the RTF text goes through truncInt, so a
 // degenerate page never produces undefined behaviour or a garbage control word.
-// rtf_int is the same function under the name the run and the device still use.
-inline int rtf_int(double v)
-{
-    return truncInt(v);
-}
 
 // Points to twips (truncated toward zero, saturating).
 inline int rtf_twips(double points)

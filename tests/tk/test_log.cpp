@@ -1,112 +1,72 @@
 #include "tk_log.h"
 
-#include "scoped_env.h"
+#include "tk_testenv.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <unistd.h>
-
-namespace {
-
-std::string temp_path()
-{
-    char tmpl[] = "/tmp/vlxlogXXXXXX";
-    int fd = mkstemp(tmpl);
-    close(fd);
-    return tmpl;
-}
 
 using vlxtest::slurp;
 using vlxtest::spit;
 
+namespace {
+struct Log : ::testing::Test {
+    vlxtest::TempDir dir;
+    std::string path = dir / "x.log";
+};
 } // namespace
 
-TEST(Log, WithoutLoggerNothingIsWritten)
+TEST_F(Log, FirstCallEmptiesTheFileThenThresholdFilters)
 {
-    std::string p = temp_path();
-    unlink(p.c_str());
-    tk_log(3, "error %d", 1);
-    EXPECT_FALSE(std::ifstream(p).good());
-}
-
-TEST(Log, FirstCallEmptiesTheFileThenThresholdFilters)
-{
-    std::string p = temp_path();
-    spit(p, "old contents");
-    tk_logger lg(p.c_str(), false, 3, false);
-    EXPECT_EQ(slurp(p), "old contents"); // disabled: untouched
+    tk_log(3, "no logger");
+    EXPECT_EQ(vlxtest::mode_of(path), 0xFFFFFFFFu);
+    spit(path, "old contents");
+    tk_logger lg(path.c_str(), false, 3, false);
+    tk_log(3, "disabled");
+    EXPECT_EQ(slurp(path), "old contents");
     lg.enabled = true;
     tk_log(1, "trace");
-    EXPECT_EQ(slurp(p), "");
+    EXPECT_EQ(slurp(path), "");
     tk_log(3, "failed: %s", "x%y");
     tk_log(3, "again");
-    EXPECT_EQ(slurp(p), "failed: x%y\r\nagain\r\n");
-    unlink(p.c_str());
+    EXPECT_EQ(slurp(path), "failed: x%y\r\nagain\r\n");
+    EXPECT_EQ(tktest::thrown([] { tk_logger second(nullptr, false, 3, false); }),
+              tktest::assertion("tk_singl", 35));
 }
 
-TEST(Log, EnabledAtConstructionEmptiesOnce)
+TEST_F(Log, EnabledAtConstructionEmptiesOnceAndTimestampsPrefixLines)
 {
-    std::string p = temp_path();
-    spit(p, "old");
-    tk_logger lg(p.c_str(), true, 1, false);
-    EXPECT_EQ(slurp(p), "");
+    spit(path, "old");
+    tk_logger lg(path.c_str(), true, 1, true);
+    EXPECT_EQ(slurp(path), "");
     tk_log(1, "one");
     tk_log(2, "two");
-    EXPECT_EQ(slurp(p), "one\r\ntwo\r\n");
-    unlink(p.c_str());
+    std::string s = slurp(path);
+    ASSERT_EQ(s.size(), 2 * (9u + 3 + 2));
+    for (size_t at : {0, 14}) {
+        EXPECT_EQ(s[at + 2], ':');
+        EXPECT_EQ(s[at + 5], ':');
+        EXPECT_EQ(s[at + 8], ' ');
+    }
+    EXPECT_EQ(s.substr(9, 5) + s.substr(23), "one\r\ntwo\r\n");
 }
 
-TEST(Log, TimestampsPrefixLocalTime)
+TEST_F(Log, WideLinesAreWholeUtf8WithoutTerminator)
 {
-    std::string p = temp_path();
-    setenv("TZ", "UTC", 1);
-    tzset();
-    tk_logger lg(p.c_str(), true, 1, true);
-    tk_log(2, "x");
-    std::string s = slurp(p);
-    ASSERT_EQ(s.size(), 9u + 1 + 2);
-    EXPECT_EQ(s[2], ':');
-    EXPECT_EQ(s[5], ':');
-    EXPECT_EQ(s[8], ' ');
-    EXPECT_EQ(s.substr(9), "x\r\n");
-    unlink(p.c_str());
-}
-
-TEST(Log, WideLinesAreUtf8WithoutTerminator)
-{
-    std::string p = temp_path();
-    tk_logger lg(p.c_str(), true, 1, false);
-    std::wstring longtext(5000, L'\u00e9');
+    tk_logger lg(path.c_str(), true, 1, false);
+    std::wstring longtext(5000, L'\u00e9'); // more than any fixed buffer would hold
     tk_logw(2, L"%ls", longtext.c_str());
-    std::string s = slurp(p);
+    std::string s = slurp(path);
     EXPECT_EQ(s.size(), 10000u + 2);
     EXPECT_EQ(s.substr(0, 2), "\xc3\xa9");
     EXPECT_EQ(s.find('\0'), std::string::npos);
-    unlink(p.c_str());
 }
 
-TEST(Log, KeepsErrnoAndRejectsNullFile)
+TEST_F(Log, KeepsErrnoAndRejectsNullFile)
 {
-    std::string p = temp_path();
-    tk_logger lg(p.c_str(), true, 1, false);
+    tk_logger lg(path.c_str(), true, 1, false);
     errno = EACCES;
     tk_log(3, "line");
     EXPECT_EQ(errno, EACCES);
-    try {
-        lg.set_file(nullptr);
-        FAIL();
-    } catch (const tk_mail_assertion& a) {
-        EXPECT_EQ(a.message, tk_mail_assertion::make_message("..\\TK/tk_log", 82));
-    }
-    unlink(p.c_str());
-}
-
-TEST(Log, SecondLoggerIsAnAssertion)
-{
-    std::string p = temp_path();
-    tk_logger lg(p.c_str(), false, 3, false);
-    EXPECT_THROW(tk_logger(p.c_str(), false, 3, false), tk_mail_assertion);
-    unlink(p.c_str());
+    EXPECT_EQ(tktest::thrown([&] { lg.set_file(nullptr); }), tktest::assertion("tk_log", 82));
 }

@@ -1,6 +1,5 @@
 #include "tk_prof.h"
 
-#include "tk_except.h"
 #include "tk_testenv.h"
 
 #include <gtest/gtest.h>
@@ -11,190 +10,130 @@ using vlxtest::spit;
 namespace {
 
 const char* const G = "Generic settings";
-const char* const MISSING = "Profile does not exist. Please verify the correct path/name was given.";
 
-struct ProfileFile : ::testing::Test {
+struct Profile : ::testing::Test {
     vlxtest::TempDir dir;
     std::string path = dir / "p.vlx";
+    tk_profile p;
 
-    bool load_text(tk_profile& p, const std::string& text)
+    bool load_text(tk_profile& into, const std::string& text)
     {
         spit(path, text);
-        return p.load(path);
+        return into.load(path);
     }
 };
 
 } // namespace
 
-TEST_F(ProfileFile, KeyLinesSplitAtTheFirstEqualsAndKeepBlanksAfterIt)
+TEST_F(Profile, KeyLinesFirstValueWinsAndLineEnds)
 {
-    tk_profile p;
-    ASSERT_TRUE(load_text(p, "[Generic settings]\r\n  mode = 1  \r\npages=1,3,5-10\r\na=b=c\r\n"));
-    EXPECT_EQ(p.get_value(G, "mode"), " 1");
-    EXPECT_EQ(p.get_value(G, "pages"), "1,3,5-10");
-    EXPECT_EQ(p.get_value(G, "a"), "b=c");
-}
-
-TEST_F(ProfileFile, FirstValueOfAKeyWinsAcrossRepeatedSections)
-{
-    tk_profile p;
-    ASSERT_TRUE(load_text(p, "[S]\nk=1\nk=2\n[T]\nx=1\n[S]\nk=3\nj=4\n"));
-    EXPECT_EQ(p.get_value("S", "k"), "1");
-    EXPECT_EQ(p.get_value("S", "j"), "4");
+    ASSERT_TRUE(load_text(p, "[S]\r\n  mode = 1  \r\npages=1,3,5-10\r\na=b=c\r\nk=1\nk=2\n[T]\nx=1\n"
+                             "[S]\nk=3\nj=4\nc=x\rb\r\nlast=1"));
+    std::pair<const char*, const char*> rows[] = {{"mode", " 1"}, {"pages", "1,3,5-10"}, {"a", "b=c"},
+                                                  {"k", "1"},     {"j", "4"},            {"c", "x\rb"},
+                                                  {"last", "1"},  {"never", ""}};
+    for (auto& [key, value] : rows)
+        EXPECT_EQ(p.get_value("S", key), value) << key;
     EXPECT_EQ(p.get_value("T", "x"), "1");
+    EXPECT_EQ(p.get_value("nope", "k"), "");
+    EXPECT_EQ(p.sections.count("nope"), 0u);
 }
 
-TEST_F(ProfileFile, HeadersBareLinesAndEmptyNames)
+TEST_F(Profile, HeadersBareLinesAndEmptyNames)
 {
-    tk_profile p;
     ASSERT_TRUE(load_text(p, "[]\n[ a b ]\n  bare one \n[\n\n\t\n"));
     EXPECT_EQ(p.sections.count(""), 1u);
-    ASSERT_EQ(p.sections.count(" a b "), 1u);
     // A bare line is kept untrimmed in the list and trimmed as a key.
-    ASSERT_EQ(p.lists[" a b "].size(), 3u);
-    EXPECT_EQ(p.lists[" a b "][0], "  bare one ");
-    EXPECT_EQ(p.lists[" a b "][1], "[");
-    EXPECT_EQ(p.lists[" a b "][2], "\t");
+    EXPECT_EQ(p.lists[" a b "], (std::vector<std::string>{"  bare one ", "[", "\t"}));
     EXPECT_EQ(p.sections[" a b "].count("bare one"), 1u);
-    EXPECT_EQ(p.get_value(" a b ", "bare one"), "");
 }
 
-TEST_F(ProfileFile, LinesBeforeAnySectionFailTheLoadKeepingWhatCameBefore)
+TEST_F(Profile, LinesBeforeAnySectionFailTheLoadKeepingWhatCameBefore)
 {
-    tk_profile p;
     EXPECT_FALSE(load_text(p, "src=a.pdf\n[Generic settings]\ndest=b\n"));
     EXPECT_EQ(p.get_value(G, "src"), "");
     EXPECT_EQ(p.get_value(G, "dest"), "");
-
     tk_profile q;
     EXPECT_FALSE(load_text(q, "\n  \nbare\n"));
     EXPECT_TRUE(q.lists.empty());
 }
 
-TEST_F(ProfileFile, LastLineWithoutLineEndAndLoneCarriageReturns)
+TEST_F(Profile, LineLengthLimitIs4095Characters)
 {
-    tk_profile p;
-    ASSERT_TRUE(load_text(p, "[S]\r\na=x\rb\r\nlast=1"));
-    EXPECT_EQ(p.get_value("S", "a"), "x\rb");
-    EXPECT_EQ(p.get_value("S", "last"), "1");
-}
-
-TEST_F(ProfileFile, LineLengthLimitIs4095Characters)
-{
-    std::string v4095(4095 - 2, 'v');
-    tk_profile p;
-    ASSERT_TRUE(load_text(p, "[S]\r\nk=" + v4095 + "\r\n"));
-    EXPECT_EQ(p.get_value("S", "k").size(), 4093u);
+    std::string v4093(4093, 'v');
+    ASSERT_TRUE(load_text(p, "[S]\r\nk=" + v4093 + "\r\n"));
+    EXPECT_EQ(p.get_value("S", "k"), v4093);
     tk_profile q;
-    ASSERT_TRUE(load_text(q, "[S]\nk=" + v4095));
-
+    ASSERT_TRUE(load_text(q, "[S]\nk=" + v4093));
     tk_profile r;
     int level = -1;
-    std::string msg = tktest::thrown([&] { load_text(r, "[S]\nk=" + v4095 + "w\r\nz=1\n"); }, &level);
-    EXPECT_EQ(msg, tk_mail_assertion::make_message("..\\TK/tk_prof", 109));
+    std::string msg = tktest::thrown([&] { load_text(r, "[S]\nk=" + v4093 + "w\r\nz=1\n"); }, &level);
+    EXPECT_EQ(msg, tktest::assertion("tk_prof", 109));
     EXPECT_EQ(level, 2);
     EXPECT_EQ(r.get_value("S", "z"), "");
 }
 
-TEST_F(ProfileFile, MissingFileOrFolderIsRefusedWithLevelOne)
+TEST_F(Profile, MissingFileOrFolderIsRefusedWithLevelOne)
 {
-    tk_profile p;
+    const char* missing = "Profile does not exist. Please verify the correct path/name was given.";
     int level = -1;
-    EXPECT_EQ(tktest::thrown([&] { p.load(dir / "none.vlx"); }, &level), MISSING);
+    EXPECT_EQ(tktest::thrown([&] { p.load(dir / "none.vlx"); }, &level), missing);
     EXPECT_EQ(level, 1);
-    EXPECT_EQ(tktest::thrown([&] { p.load(dir.path); }), MISSING);
+    EXPECT_EQ(tktest::thrown([&] { p.load(dir.path); }), missing);
 }
 
-TEST_F(ProfileFile, FreshProfileStoresOnlyTheGenericHeader)
+TEST_F(Profile, FreshProfileStoresOnlyTheGenericHeaderPrivately)
 {
-    tk_profile p;
     ASSERT_TRUE(p.store(path));
     EXPECT_EQ(slurp(path), "[Generic settings]\r\n\r\n");
     EXPECT_EQ(vlxtest::mode_of(path), 0600u);
-}
-
-TEST_F(ProfileFile, StoreOrdersSectionsAndKeysByBytesThenWritesLists)
-{
-    tk_profile p;
-    p.set_value(G, "mode", "2");
-    p.set_value(G, "dest", "");
-    p.set_value(G, "convert graphics", "1");
-    p.set_value(G, "logfile", "l");
-    p.set_value(G, "line breaks", "0");
-    p.set_value(G, "mode", "ignored");
-    p.set_value("B", "\xE9", "hi");
-    p.set_value("B", "z", "lo");
-    p.add_section("A");
-    p.lists["B"] = {"  one ", "two"};
-    ASSERT_TRUE(p.store(path));
-    EXPECT_EQ(slurp(path),
-              "[A]\r\n\r\n"
-              "[B]\r\nz=lo\r\n\xE9=hi\r\n\r\n"
-              "[Generic settings]\r\nconvert graphics=1\r\ndest=\r\nline breaks=0\r\nlogfile=l\r\nmode=2\r\n\r\n"
-              "[B]\r\n  one \r\ntwo\r\n");
-}
-
-TEST_F(ProfileFile, StoreThenLoadRoundTrips)
-{
-    tk_profile p;
-    p.set_value(G, "src", "/tmp/a b/x=y.pdf");
-    p.set_value(G, "password", "p%s\tq");
-    p.set_value("Other", "k", "");
-    ASSERT_TRUE(p.store(path));
-    tk_profile q;
-    ASSERT_TRUE(q.load(path));
-    EXPECT_EQ(q.sections, p.sections);
-}
-
-TEST_F(ProfileFile, StoreReplacesAnExistingFileKeepingItsMode)
-{
     spit(path, std::string(1000, 'x'));
     chmod(path.c_str(), 0640);
-    tk_profile p;
-    ASSERT_TRUE(p.store(path));
+    ASSERT_TRUE(p.store(path)); // replaces the contents, keeps the mode
     EXPECT_EQ(slurp(path), "[Generic settings]\r\n\r\n");
     EXPECT_EQ(vlxtest::mode_of(path), 0640u);
 }
 
-TEST_F(ProfileFile, StoreRefusesLineBreaksWithoutTouchingTheFile)
+TEST_F(Profile, StoreOrdersSectionsAndKeysByBytesThenWritesListsAndReadsBack)
+{
+    for (const char* key : {"mode", "dest", "convert graphics", "logfile", "line breaks"})
+        p.set_value(G, key, key[0] == 'd' ? "" : "%s=\t1");
+    p.set_value(G, "mode", "ignored");
+    p.set_value("B", "\xE9", "hi");
+    p.set_value("B", "z", "lo");
+    p.add_section("A");
+    ASSERT_TRUE(p.store(path));
+    tk_profile q;
+    ASSERT_TRUE(q.load(path));
+    EXPECT_EQ(q.sections, p.sections);
+    p.lists["B"] = {"  one ", "two"};
+    ASSERT_TRUE(p.store(path));
+    EXPECT_EQ(slurp(path), "[A]\r\n\r\n"
+                           "[B]\r\nz=lo\r\n\xE9=hi\r\n\r\n"
+                           "[Generic settings]\r\nconvert graphics=%s=\t1\r\ndest=\r\nline breaks=%s=\t1\r\n"
+                           "logfile=%s=\t1\r\nmode=%s=\t1\r\n\r\n"
+                           "[B]\r\n  one \r\ntwo\r\n");
+}
+
+TEST_F(Profile, StoreRefusesLineBreaksAndReportsFailedWrites)
 {
     spit(path, "old");
     for (const char* bad : {"a\nb", "a\rb"}) {
-        tk_profile v;
+        tk_profile v, k, s, l;
         v.set_value(G, "src", bad);
-        EXPECT_FALSE(v.store(path));
-        tk_profile k;
         k.set_value(G, bad, "1");
-        EXPECT_FALSE(k.store(path));
-        tk_profile s;
         s.add_section(bad);
-        EXPECT_FALSE(s.store(path));
-        tk_profile l;
         l.lists[G] = {bad};
-        EXPECT_FALSE(l.store(path));
+        for (tk_profile* each : {&v, &k, &s, &l})
+            EXPECT_FALSE(each->store(path));
     }
     EXPECT_EQ(slurp(path), "old");
-}
-
-TEST_F(ProfileFile, StoreReportsFailedWrites)
-{
-    tk_profile p;
     EXPECT_FALSE(p.store(dir / "missing/p.vlx"));
     EXPECT_FALSE(p.store(dir.path));
-    if (access("/dev/full", W_OK) == 0)
+    if (access("/dev/full", W_OK) == 0) {
         EXPECT_FALSE(p.store("/dev/full"));
-    spit(path, "keep");
+    }
     chmod(path.c_str(), 0444);
     EXPECT_FALSE(p.store(path)); // read-only even for root
-    EXPECT_EQ(slurp(path), "keep");
-}
-
-TEST(Profile, GetValueOfMissingSectionOrKeyIsEmpty)
-{
-    tk_profile p;
-    EXPECT_EQ(p.get_value("nope", "k"), "");
-    EXPECT_EQ(p.get_value(G, "k"), "");
-    EXPECT_EQ(p.sections.count("nope"), 0u);
-    p.set_value("New", "k", "v");
-    EXPECT_EQ(p.get_value("New", "k"), "v");
+    EXPECT_EQ(slurp(path), "old");
 }

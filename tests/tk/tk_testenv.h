@@ -22,4 +22,10 @@ std::string thrown(F f, int* level = nullptr)
     return "";
 }
 
+// The message of the toolkit assertion (unit, line), e.g. ("tk_singl", 35).
+inline std::string assertion(const char* unit, int line)
+{
+    return tk_mail_assertion::make_message((std::string("..\\TK/") + unit).c_str(), line);
+}
+
 } // namespace tktest

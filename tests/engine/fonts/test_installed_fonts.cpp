@@ -1,6 +1,5 @@
 // Widths measured with the installed fonts through FreeType and fontconfig. Liberation has the
 // metrics of Arial, Times New Roman and Courier New, so these are the widths Windows gives.
-#include "font_table.h"
 #include "pdf_width_getter.h"
 
 #include <gtest/gtest.h>
@@ -11,19 +10,17 @@
 
 namespace {
 
-bool family_installed(const char* family)
+// Where a Microsoft face itself is installed it wins, and the stand-in's metrics do not apply.
+bool family_installed(const std::string& family)
 {
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    FcPattern* pat = FcPatternCreate();
-    FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
     FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, nullptr);
-    FcFontSet* fs = FcFontList(config, pat, os);
-    bool found = fs && fs->nfont > 0;
+    FcFontSet* fs = FcFontList(nullptr, pat, os);
+    const bool found = fs && fs->nfont > 0;
     if (fs)
         FcFontSetDestroy(fs);
     FcObjectSetDestroy(os);
     FcPatternDestroy(pat);
-    FcConfigDestroy(config);
     return found;
 }
 
@@ -32,159 +29,85 @@ bool ends_with(const std::string& s, const std::string& tail)
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-class InstalledFonts : public ::testing::Test {
-protected:
+TEST(InstalledFonts, StandInWidthsInPixelsAt96Dpi)
+{
+    const struct {
+        const char* face;
+        float size;
+        bool bold, italic;
+        const char* text;
+        int pixels;
+        bool synthetic_bold;
+    } rows[] = {
+        {"Arial", 192, false, false, "Hello", 583, false},
+        {"Arial", 192, false, false, "ab cd", 625, false},
+        {"Arial", 10, false, false, " ", 4, false},
+        {"Arial", 12, false, false, "Hello", 38, false}, // linear advances, not hinted (35)
+        {"Arial", 192, true, false, "Hello", 185 + 142 + 71 + 71 + 156, false},
+        {"Arial", 192, false, true, "Hello", 583, false}, // italic keeps the upright advances
+        {"Times New Roman", 192, false, false, " ", 64, false},
+        {"Courier New", 192, true, true, "iW", 2 * 154, false},
+        {"Arial Narrow", 192, false, false, "Hello", 480, false},
+        // Windows-1252: euro, ellipsis, left quote, bullet, em dash; en dash, trade mark, S caron,
+        // Y diaeresis; e acute like e
+        {"Arial", 192, false, false, "\x80\x85\x91\x95\x97", 142 + 256 + 57 + 90 + 256, false},
+        {"Arial", 192, false, false, "\x96\x99\x8a\x9f\xe9", 142 + 256 + 171 + 171 + 142, false},
+        // bytes without a glyph take the .notdef advance (1536/2048 em)
+        {"Arial", 192, false, false, "\x81\x8d\x8f\x90\x9d\x19", 6 * 192, false},
+        // Symbol bytes are glyph positions: alpha, summation, space; no bold face, so emboldened
+        {"Symbol", 192, false, false, "a\xe5 ", 162 + 183 + 64, false},
+        {"Symbol", 192, true, false, "aa", 2 * 162 + 2, true},
+    };
     pdf_width_getter wg;
-
-    double width(const char* face, float size, const std::string& text, bool bold = false,
-                 bool italic = false)
-    {
-        wg.set_font(face, size, bold, italic);
-        return wg.get_width(text);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.face) + " [" + r.text + "]");
+        if (family_installed(r.face))
+            continue;
+        wg.set_font(r.face, r.size, r.bold, r.italic);
+        EXPECT_NEAR(wg.get_width(r.text), r.pixels / 96.0, 1e-12);
+        EXPECT_EQ(wg.current_font()->synthetic_bold, r.synthetic_bold);
     }
-    // Skips the metric checks where the Microsoft face itself is installed and wins.
-    bool stand_in_used(const char* microsoft_face)
-    {
-        return !family_installed(microsoft_face);
-    }
-};
-
-TEST_F(InstalledFonts, ReferenceWidths)
-{
-    if (!stand_in_used("Arial") || !stand_in_used("Times New Roman") ||
-        !stand_in_used("Courier New") || !stand_in_used("Arial Narrow"))
-        GTEST_SKIP() << "Microsoft fonts installed";
-    EXPECT_NEAR(width("Arial", 192, "Hello"), 583 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Arial", 192, "Hello"), 6.072917, 1e-6);
-    EXPECT_NEAR(width("Arial", 192, "ab cd"), 625 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Arial", 10, " "), 4 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Arial", 12, "Hello"), 38 / 96.0, 1e-12); // linear, not hinted (35)
-    EXPECT_NEAR(width("Times New Roman", 192, " "), 64 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Courier New", 192, "a"), 154 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Arial Narrow", 192, "Hello"), 480 / 96.0, 1e-12);
 }
 
-TEST_F(InstalledFonts, BoldAndItalicFaces)
+TEST(InstalledFonts, EveryFaceResolvesToItsFaceOrItsStandIn)
 {
-    if (!stand_in_used("Arial") || !stand_in_used("Courier New"))
-        GTEST_SKIP() << "Microsoft fonts installed";
-    // Arial Bold: H 1479, e 1139, l 569, o 1251 per 2048
-    EXPECT_NEAR(width("Arial", 192, "Hello", true), (185 + 142 + 71 + 71 + 156) / 96.0, 1e-12);
-    EXPECT_FALSE(wg.current_font()->synthetic_bold);
-    // Italic Arial keeps the upright advances.
-    EXPECT_NEAR(width("Arial", 192, "Hello", false, true), 583 / 96.0, 1e-12);
-    // Every Courier New glyph is 1229/2048 em, in every style.
-    EXPECT_NEAR(width("Courier New", 192, "iW", true, true), 2 * 154 / 96.0, 1e-12);
-}
-
-TEST_F(InstalledFonts, HighBytesAreWindows1252)
-{
-    if (!stand_in_used("Arial"))
-        GTEST_SKIP() << "Microsoft fonts installed";
-    // Euro 1139, ellipsis 2048, left quote 455, bullet 717, em dash 2048 per 2048 em.
-    EXPECT_NEAR(width("Arial", 192, "\x80"), 142 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Arial", 192, "\x85"), 256 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Arial", 192, "\x91"), 57 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Arial", 192, "\x95"), 90 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Arial", 192, "\x97"), 256 / 96.0, 1e-12);
-    // En dash 1139, trade mark 2048, S caron 1366, y diaeresis (0x9F) 1366.
-    EXPECT_NEAR(width("Arial", 192, "\x96\x99\x8a\x9f"), (142 + 256 + 171 + 171) / 96.0, 1e-12);
-    // Latin-1 range: e acute as 'e'.
-    EXPECT_NEAR(width("Arial", 192, "\xe9"), width("Arial", 192, "e"), 1e-12);
-}
-
-TEST_F(InstalledFonts, BytesWithoutGlyphTakeTheNotdefAdvance)
-{
-    if (!stand_in_used("Arial"))
-        GTEST_SKIP() << "Microsoft fonts installed";
-    // .notdef of Liberation Sans is 1536/2048 em: 192 px at 256 ppem.
-    for (const char* undefined : {"\x81", "\x8d", "\x8f", "\x90", "\x9d", "\x19"})
-        EXPECT_NEAR(width("Arial", 192, undefined), 192 / 96.0, 1e-12) << int(undefined[0] & 0xff);
-}
-
-TEST_F(InstalledFonts, SymbolBytesAreGlyphPositions)
-{
-    if (!stand_in_used("Symbol"))
-        GTEST_SKIP() << "Microsoft Symbol installed";
-    // In Symbol, 'a' is alpha (631/1000 em) and 0xE5 the summation sign (713/1000 em).
-    EXPECT_NEAR(width("Symbol", 192, "a"), 162 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Symbol", 192, "\xe5"), 183 / 96.0, 1e-12);
-    EXPECT_NEAR(width("Symbol", 192, " "), 64 / 96.0, 1e-12); // 250/1000 em
-    // The same bytes in a text face are other characters.
-    EXPECT_NE(width("Arial", 192, "a"), width("Symbol", 192, "a"));
-}
-
-TEST_F(InstalledFonts, SymbolHasNoBoldFaceSoBoldIsEmboldened)
-{
-    if (!stand_in_used("Symbol"))
-        GTEST_SKIP() << "Microsoft Symbol installed";
-    EXPECT_NEAR(width("Symbol", 192, "aa", true), (2 * 162 + 2) / 96.0, 1e-12);
-    EXPECT_TRUE(wg.current_font()->synthetic_bold);
-}
-
-TEST_F(InstalledFonts, EveryRowResolvesToItsFaceOrItsStandIn)
-{
-    struct expect_row {
-        const char* stand_in;
-        const char* file_suffix;
+    const struct {
+        const char* face;
+        bool bold, italic;
+        const char* family;
+        const char* file_tail;
+    } rows[] = {
+        {"Arial Narrow", false, false, "Nimbus Sans Narrow", "NimbusSansNarrow-Regular.otf"},
+        {"Arial Narrow", false, true, "Nimbus Sans Narrow", "NimbusSansNarrow-Oblique.otf"},
+        {"Arial", false, false, "Liberation Sans", ".ttf"},
+        {"Franklin Gothic", false, false, "Liberation Sans", ".ttf"},
+        {"Verdana", false, false, "DejaVu Sans", ".ttf"},
+        {"Times New Roman", false, false, "Liberation Serif", ".ttf"},
+        {"Garamond", false, false, "Liberation Serif", ".ttf"},
+        {"Palatino Linotype", false, false, "P052", "P052-Roman.otf"},
+        {"Palatino Linotype", true, true, "P052", "P052-BoldItalic.otf"},
+        {"Courier New", false, false, "Liberation Mono", ".ttf"},
+        {"Lucida Console", false, false, "Liberation Mono", ".ttf"},
+        {"Symbol", false, false, "Standard Symbols PS", ".otf"},
+        {"Haettenschweiler", false, false, "Nimbus Sans Narrow", "NimbusSansNarrow-Bold.otf"},
+        {"No Such Face 123", false, false, "Liberation Sans", ".ttf"},
     };
-    const expect_row rows[FONT_TABLE_ROWS] = {
-        {"Nimbus Sans Narrow", ".otf"}, {"Liberation Sans", ".ttf"}, {"Liberation Sans", ".ttf"},
-        {"DejaVu Sans", ".ttf"},        {"Liberation Serif", ".ttf"}, {"Liberation Serif", ".ttf"},
-        {"P052", ".otf"},               {"Liberation Mono", ".ttf"},  {"Liberation Mono", ".ttf"},
-        {"Standard Symbols PS", ".otf"}, {"Liberation Serif", ".ttf"}, {"Nimbus Sans Narrow", ".otf"},
-    };
-    for (int r = 0; r < FONT_TABLE_ROWS; ++r) {
-        const std::string face = font_table_face(font_table[r]);
-        SCOPED_TRACE(face);
-        wg.set_font(face, 12, false, false);
+    pdf_width_getter wg;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.face);
+        wg.set_font(r.face, 12, r.bold, r.italic);
         const face_metrics* m = wg.current_font();
         ASSERT_NE(m, nullptr);
-        if (family_installed(face.c_str())) {
-            EXPECT_EQ(m->family, face);
+        if (family_installed(r.face)) {
+            EXPECT_EQ(m->family, r.face);
             continue;
         }
-        EXPECT_EQ(m->family, rows[r].stand_in);
-        EXPECT_TRUE(ends_with(m->file, rows[r].file_suffix)) << m->file;
+        EXPECT_EQ(m->family, r.family);
+        EXPECT_TRUE(ends_with(m->file, r.file_tail)) << m->file;
+        EXPECT_FALSE(m->synthetic_bold);
     }
-}
-
-TEST_F(InstalledFonts, HaettenschweilerStandInIsTheNarrowBoldFace)
-{
-    if (!stand_in_used("Haettenschweiler"))
-        GTEST_SKIP() << "Haettenschweiler installed";
-    wg.set_font("Haettenschweiler", 12, false, false);
-    ASSERT_NE(wg.current_font(), nullptr);
-    EXPECT_NE(wg.current_font()->file.find("NimbusSansNarrow-Bold."), std::string::npos)
-        << wg.current_font()->file;
-    EXPECT_FALSE(wg.current_font()->synthetic_bold);
-}
-
-TEST_F(InstalledFonts, LucidaConsoleStandInIsMonospaced)
-{
     wg.set_font("Lucida Console", 192, false, false);
     EXPECT_DOUBLE_EQ(wg.get_width("iiii"), wg.get_width("WWWW"));
-}
-
-TEST_F(InstalledFonts, StylesPickTheMatchingFiles)
-{
-    if (!stand_in_used("Palatino Linotype"))
-        GTEST_SKIP() << "Palatino Linotype installed";
-    wg.set_font("Palatino Linotype", 12, false, false);
-    EXPECT_TRUE(ends_with(wg.current_font()->file, "P052-Roman.otf")) << wg.current_font()->file;
-    wg.set_font("Palatino Linotype", 12, true, true);
-    EXPECT_TRUE(ends_with(wg.current_font()->file, "P052-BoldItalic.otf")) << wg.current_font()->file;
-    wg.set_font("Arial Narrow", 12, false, true);
-    EXPECT_TRUE(ends_with(wg.current_font()->file, "NimbusSansNarrow-Oblique.otf"))
-        << wg.current_font()->file;
-}
-
-TEST_F(InstalledFonts, UnknownFaceIsMeasuredInTheDefaultSansSerif)
-{
-    EXPECT_DOUBLE_EQ(width("No Such Face 123", 192, "Hello"), width("Arial", 192, "Hello"));
-    if (stand_in_used("Arial")) {
-        EXPECT_EQ(wg.current_font()->family, "Liberation Sans");
-    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The measurer's arithmetic and caching, on a fake font engine.
+// The measurer's arithmetic, caching and lifetime, on a fake font engine.
 #include "pdf_width_getter.h"
 
 #include "tk_except.h"
@@ -36,62 +36,45 @@ protected:
     pdf_width_getter wg{std::make_unique<fake_backend>(&loads)};
 };
 
-TEST(WidthGetterHeight, NegativeEmHeightTruncatedTowardZero)
+TEST(WidthGetterHeight, NegativeEmHeightTruncatedAndClamped)
 {
-    EXPECT_EQ(pdf_width_getter::font_height(10), -13);
-    EXPECT_EQ(pdf_width_getter::font_height(11), -14);
-    EXPECT_EQ(pdf_width_getter::font_height(12), -16);
-    EXPECT_EQ(pdf_width_getter::font_height(192), -256);
-    EXPECT_EQ(pdf_width_getter::font_height(0.5f), 0);
-    EXPECT_EQ(pdf_width_getter::font_height(0.75f), -1);
-    EXPECT_EQ(pdf_width_getter::font_height(-12), 16); // a negative size asks for a cell height
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float size;
+        int height;
+    } rows[] = {{10, -13}, {11, -14}, {12, -16}, {192, -256}, {0.5f, 0}, {0.75f, -1},
+                {-12, 16}, // a negative size asks for a cell height
+                {nan, 0}, {inf, 0}, {1e30f, std::numeric_limits<int>::min()},
+                {-1e30f, std::numeric_limits<int>::max()}};
+    for (const auto& r : rows)
+        EXPECT_EQ(pdf_width_getter::font_height(r.size), r.height) << r.size;
 }
 
-TEST(WidthGetterHeight, SizesOutsideTheIntRangeAreClamped)
+TEST_F(WidthGetter, WidthIsTheSumOfPerGlyphPixelsInInches)
 {
-    const float inf = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(pdf_width_getter::font_height(std::numeric_limits<float>::quiet_NaN()), 0);
-    EXPECT_EQ(pdf_width_getter::font_height(inf), 0);
-    EXPECT_EQ(pdf_width_getter::font_height(1e30f), std::numeric_limits<int>::min());
-    EXPECT_EQ(pdf_width_getter::font_height(-1e30f), std::numeric_limits<int>::max());
-}
-
-TEST_F(WidthGetter, WidthIsSumOfPerGlyphPixelsInInches)
-{
-    wg.set_font("Arial", 192, false, false);
-    EXPECT_EQ(wg.current_height(), -256);
-    // 128 + 64 + 128 px at 256 ppem
-    EXPECT_DOUBLE_EQ(wg.get_width("a b"), 320.0 / 96);
-    EXPECT_DOUBLE_EQ(wg.get_width(""), 0.0);
-}
-
-TEST_F(WidthGetter, EachGlyphRoundsOnItsOwn)
-{
-    wg.set_font("Arial", 10, false, false); // 13 ppem: 6.5 px per glyph rounds to 7
-    EXPECT_DOUBLE_EQ(wg.get_width("x"), 7.0 / 96);
-    EXPECT_DOUBLE_EQ(wg.get_width("xx"), 14.0 / 96);
-    EXPECT_DOUBLE_EQ(wg.get_width(" "), 3.0 / 96); // 3.25
-}
-
-TEST_F(WidthGetter, EveryByteCountsIncludingNul)
-{
-    wg.set_font("Arial", 192, false, false);
-    EXPECT_DOUBLE_EQ(wg.get_width(std::string("a\0b", 3)), 3 * 128.0 / 96);
-    EXPECT_DOUBLE_EQ(wg.get_width("\x80\xff"), 2 * 128.0 / 96);
-}
-
-TEST_F(WidthGetter, NegativeSizeMeasuresByCellHeight)
-{
-    wg.set_font("Arial", -72, false, false); // cell of 96 px = 76.8 ppem
-    EXPECT_EQ(wg.current_height(), 96);
-    EXPECT_DOUBLE_EQ(wg.get_width("x"), 38.0 / 96);
-}
-
-TEST_F(WidthGetter, SizeWithoutHeightUsesTheDefaultCell)
-{
-    wg.set_font("Arial", 0.5f, false, false); // default cell 16 px = 12.8 ppem
-    EXPECT_EQ(wg.current_height(), 0);
-    EXPECT_DOUBLE_EQ(wg.get_width("x"), 6.0 / 96);
+    const struct {
+        const char* face;
+        float size;
+        bool bold;
+        std::string text;
+        int pixels;
+    } rows[] = {
+        {"Arial", 192, false, "a b", 128 + 64 + 128}, // 256 ppem
+        {"Arial", 192, false, "", 0},
+        {"Arial", 192, false, std::string("a\0b", 3), 3 * 128}, // every byte counts
+        {"Arial", 192, false, "\x80\xff", 2 * 128},
+        {"Arial", 10, false, "xx", 7 + 7},  // 13 ppem: each 6.5 px glyph rounds on its own
+        {"Arial", 10, false, " ", 3},       // 3.25
+        {"Arial", -72, false, "x", 38},     // a cell of 96 px is 76.8 ppem
+        {"Arial", 0.5f, false, "x", 6},     // no height: the default 16 px cell, 12.8 ppem
+        {"Thin", 192, true, "ab", 258},     // emboldened: a pixel more per glyph
+        {"Thin", 192, false, "ab", 256},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.face) + " " + std::to_string(r.size) + " [" + r.text + "]");
+        wg.set_font(r.face, r.size, r.bold, false);
+        EXPECT_DOUBLE_EQ(wg.get_width(r.text), r.pixels / 96.0);
+    }
 }
 
 TEST_F(WidthGetter, HugeAndNotFiniteSizesMeasureWithoutOverflow)
@@ -103,41 +86,23 @@ TEST_F(WidthGetter, HugeAndNotFiniteSizesMeasureWithoutOverflow)
     EXPECT_TRUE(std::isfinite(wg.get_width("abc")));
 }
 
-TEST_F(WidthGetter, SyntheticBoldAddsAPixelPerGlyph)
-{
-    wg.set_font("Thin", 192, true, false);
-    EXPECT_DOUBLE_EQ(wg.get_width("ab"), 258.0 / 96);
-    wg.set_font("Thin", 192, false, false);
-    EXPECT_DOUBLE_EQ(wg.get_width("ab"), 256.0 / 96);
-}
-
 TEST_F(WidthGetter, FontsAreLoadedOncePerFaceAndStyle)
 {
     for (int i = 0; i < 500; ++i) {
-        wg.set_font("Arial", 8 + i % 20, false, false);
+        wg.set_font(i % 2 ? "Arial" : "ARIAL", 8 + i % 20, false, false); // case does not matter
         wg.get_width("word");
     }
     EXPECT_EQ(loads, 1);
-    wg.set_font("ARIAL", 12, false, false); // face names are not case sensitive
-    EXPECT_EQ(loads, 1);
-    wg.set_font("Arial", 12, true, false);
-    wg.set_font("Arial", 12, false, true);
-    wg.set_font("Arial", 12, true, true);
-    EXPECT_EQ(loads, 4);
+    for (int style = 1; style < 4; ++style)
+        wg.set_font("Arial", 12, style & 1, style & 2);
     wg.set_font("Arial", 12, true, false);
     EXPECT_EQ(wg.current_font()->family, "Arial B");
     EXPECT_EQ(loads, 4);
-    wg.set_font("Times New Roman", 12, false, false);
-    EXPECT_EQ(loads, 5);
-}
-
-TEST_F(WidthGetter, FaceNameIsCutToThirtyOneCharacters)
-{
-    const std::string long_name(40, 'F');
-    wg.set_font(long_name, 12, false, false);
+    // Face names are cut to 31 characters.
+    wg.set_font(std::string(40, 'F'), 12, false, false);
     EXPECT_EQ(wg.current_font()->family, std::string(31, 'F'));
     wg.set_font(std::string(31, 'F') + "different tail", 12, false, false);
-    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(loads, 5);
 }
 
 TEST_F(WidthGetter, NoFontMeasuresZero)
@@ -150,27 +115,25 @@ TEST_F(WidthGetter, NoFontMeasuresZero)
     EXPECT_EQ(loads, 1); // a face that failed is not retried per word
 }
 
-TEST_F(WidthGetter, IsTheRegisteredInstance)
+TEST(WidthGetterLifetime, OneRegisteredInstanceAndAssertionsOtherwise)
 {
-    EXPECT_EQ(&pdf_width_getter::instance(), &wg);
-    try {
-        pdf_width_getter second{std::make_unique<fake_backend>(&loads)};
-        FAIL() << "a second measurer was accepted";
-    } catch (const tk_mail_assertion& e) {
-        EXPECT_EQ(e.level, 2);
-        EXPECT_EQ(e.message, tk_mail_assertion::make_message(TK_SINGL_UNIT, 35));
-    }
-    EXPECT_EQ(&pdf_width_getter::instance(), &wg);
-}
-
-TEST(WidthGetterLifetime, MissingInstanceIsAnAssertion)
-{
+    auto assertion = [](auto&& f) {
+        try {
+            f();
+        } catch (const tk_mail_assertion& e) {
+            return std::to_string(e.level) + " " + e.message;
+        }
+        return std::string("none");
+    };
+    auto expected = [](int line) { return "2 " + tk_mail_assertion::make_message(TK_SINGL_UNIT, line); };
+    int loads = 0;
     {
-        int loads = 0;
         pdf_width_getter wg{std::make_unique<fake_backend>(&loads)};
+        EXPECT_EQ(assertion([&] { pdf_width_getter second{std::make_unique<fake_backend>(&loads)}; }), expected(35));
+        EXPECT_EQ(&pdf_width_getter::instance(), &wg);
     }
     EXPECT_EQ(pdf_width_getter::slot(), nullptr);
-    EXPECT_THROW(pdf_width_getter::instance(), tk_mail_assertion);
+    EXPECT_EQ(assertion([] { pdf_width_getter::instance(); }), expected(59));
 }
 
 } // namespace

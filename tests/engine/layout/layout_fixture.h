@@ -1,8 +1,6 @@
-#ifndef VLX_LAYOUT_FIXTURE_H
-#define VLX_LAYOUT_FIXTURE_H
-
-// Blocks of hand-placed lines: each line one word of `chars` characters spread evenly
-// over [x0, x1] on a baseline, 10 points unless said otherwise.
+#pragma once
+// Hand-placed lines for the layout tests: each line one word of `chars` characters spread
+// evenly over [x0, x1] on a baseline, 10 points unless said otherwise.
 #include <memory>
 #include <vector>
 
@@ -12,8 +10,7 @@
 
 namespace layouttest {
 
-inline vlx::TextLine* makeLine(double x0, double x1, double base, int chars = 20, double fs = 10,
-                               int rot = 0)
+inline vlx::TextLine* makeLine(double x0, double x1, double base, int chars = 20, double fs = 10, int rot = 0)
 {
     auto* w = new vlx::TextWord(rot, base, fs);
     double dx = (x1 - x0) / chars;
@@ -21,8 +18,7 @@ inline vlx::TextLine* makeLine(double x0, double x1, double base, int chars = 20
         w->addChar(nullptr, x0 + i * dx, base, dx, 0, static_cast<Unicode>('a' + i % 26));
     auto* line = new vlx::TextLine(nullptr, rot, base);
     line->addWord(w);
-    for (int i = 0; i < chars; ++i)
-        line->text.push_back(w->text[i]);
+    line->text.assign(w->text.begin(), w->text.begin() + chars);
     line->len = chars;
     if (rot == 1 || rot == 3) {
         line->xMin = base - 3.5;
@@ -33,26 +29,22 @@ inline vlx::TextLine* makeLine(double x0, double x1, double base, int chars = 20
     return line;
 }
 
-// A block owning its lines.
+// Blocks owning their lines.
 class Blocks {
 public:
     vlx::TextBlock* add(int rot = 0)
     {
         owned.push_back(std::make_unique<vlx::TextBlock>(nullptr, rot));
         ptrs.push_back(owned.back().get());
-        return owned.back().get();
+        return ptrs.back();
     }
     static void append(vlx::TextBlock* b, vlx::TextLine* l)
     {
         l->blk = b;
-        if (!b->lines) {
-            b->lines = l;
-        } else {
-            vlx::TextLine* t = b->lines;
-            while (t->next)
-                t = t->next;
-            t->next = l;
-        }
+        vlx::TextLine** tail = &b->lines;
+        while (*tail)
+            tail = &(*tail)->next;
+        *tail = l;
         ++b->nLines;
     }
     vlx::TextBlock** data() { return ptrs.data(); }
@@ -64,5 +56,3 @@ private:
 };
 
 } // namespace layouttest
-
-#endif

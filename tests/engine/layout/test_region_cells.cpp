@@ -1,8 +1,6 @@
 // Cell and region operations and the table decision on hand-built regions.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "PageRegion.h"
 #include "RegionCell.h"
 #include "RegionList.h"
@@ -50,36 +48,28 @@ protected:
 
 TEST_F(Cells, SpacedMarksCountFromThreeOnTheFirstLineAndTwoLater)
 {
-    TextLine* a = line(72, 200, 100);
-    a->regionMark = 2;
-    std::unique_ptr<RegionCell> c(RegionCell::fromLine(a));
-    EXPECT_EQ(c->spacedLines, 0);
-    EXPECT_EQ(a->regionMark, 0);
-    TextLine* b = line(72, 200, 114);
-    b->regionMark = 2;
-    c->addLine(b);
-    EXPECT_EQ(c->spacedLines, 1);
-    EXPECT_EQ(b->regionMark, 0);
-    TextLine* d = line(72, 200, 128);
-    d->regionMark = 100; // out of the spaced range
-    c->addLine(d);
+    for (int mark : {2, 3}) {
+        TextLine* a = line(72, 200, 100);
+        a->regionMark = mark;
+        std::unique_ptr<RegionCell> c(RegionCell::fromLine(a));
+        EXPECT_EQ(c->spacedLines, mark == 3 ? 1 : 0);
+        EXPECT_EQ(a->regionMark, 0);
+    }
+    std::unique_ptr<RegionCell> c(RegionCell::fromLine(line(72, 200, 100)));
+    for (int mark : {2, 100, 1}) { // 100 is out of the spaced range
+        TextLine* b = line(72, 200, 114);
+        b->regionMark = mark;
+        c->addLine(b);
+        EXPECT_EQ(b->regionMark, 0);
+    }
     EXPECT_EQ(c->spacedLines, 1);
 
-    TextLine* e = line(72, 200, 100);
-    e->regionMark = 3;
-    std::unique_ptr<RegionCell> c2(RegionCell::fromLine(e));
-    EXPECT_EQ(c2->spacedLines, 1);
-}
-
-TEST_F(Cells, RegionGrowsItsCellArray)
-{
+    // The cell array starts at 10 places and grows by 5.
     PageRegion r;
     for (int i = 0; i < 11; ++i)
         r.addCell(column(72 + 40 * i, 100 + 40 * i, 1 + i % 3));
-    EXPECT_EQ(r.cellCount, 11);
     EXPECT_EQ(r.capacity, 15);
     EXPECT_EQ(r.maxLines, 3);
-    EXPECT_DOUBLE_EQ(r.xMin, 72);
     EXPECT_DOUBLE_EQ(r.xMax, 500);
 }
 
@@ -127,44 +117,32 @@ TEST_F(Cells, MergeKeepsTheRemovedCellsBands)
     EXPECT_DOUBLE_EQ(kept->yMax, 350 + 3.5); // widened to the band it took over
 }
 
-TEST_F(Cells, SettlingDissolvesThinBands)
+TEST_F(Cells, SettlingDissolvesThinOrForcedBands)
 {
-    RegionCell* c = column(72, 540, 1, 100);
-    std::unique_ptr<RegionCell> owner(c);
-    // One cell: dissolved, lines re-sorted by baseline.
-    c->pending = new PageRegion(0, 1);
-    c->pending->addCell(column(300, 540, 2, 50));
-    c->settleNested(false);
-    EXPECT_EQ(c->pending, nullptr);
-    EXPECT_TRUE(c->nestedRegions.empty());
-    ASSERT_EQ(c->lineCount(), 3);
-    EXPECT_DOUBLE_EQ(c->lines[0]->base, 50);
-    EXPECT_DOUBLE_EQ(c->lines[2]->base, 100);
-
-    // Two cells of one line each: dissolved.
-    c->pending = new PageRegion(0, 1);
-    c->pending->addCell(column(72, 200, 1, 200));
-    c->pending->addCell(column(300, 540, 1, 200));
-    c->settleNested(false);
-    EXPECT_EQ(c->lineCount(), 5);
-    EXPECT_TRUE(c->nestedRegions.empty());
-
-    // Two cells of two lines: kept, and the cell widens to it.
-    c->pending = new PageRegion(0, 1);
-    c->pending->addCell(column(72, 200, 2, 300));
-    c->pending->addCell(column(300, 560, 2, 300));
-    c->settleNested(false);
-    EXPECT_EQ(c->nestedRegions.size(), 1u);
-    EXPECT_DOUBLE_EQ(c->xMax, 560);
-    EXPECT_DOUBLE_EQ(c->baseMax, 314);
-
-    // Forced: dissolved whatever its shape.
-    c->pending = new PageRegion(0, 1);
-    c->pending->addCell(column(72, 200, 2, 400));
-    c->pending->addCell(column(300, 540, 2, 400));
-    c->settleNested(true);
-    EXPECT_EQ(c->nestedRegions.size(), 1u);
-    EXPECT_EQ(c->lineCount(), 9);
+    const struct {
+        const char* name;
+        int cells, linesPerCell;
+        bool force, kept;
+    } cases[] = {
+        {"one cell", 1, 2, false, false},
+        {"two cells of one line", 2, 1, false, false},
+        {"two cells of two lines", 2, 2, false, true},
+        {"forced", 2, 2, true, false},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        std::unique_ptr<RegionCell> c(column(72, 540, 1, 100));
+        c->pending = new PageRegion(0, 1);
+        for (int i = 0; i < k.cells; ++i)
+            c->pending->addCell(column(300 + 130 * i, 420 + 130 * i, k.linesPerCell, 50));
+        c->settleNested(k.force);
+        EXPECT_EQ(c->pending, nullptr);
+        EXPECT_EQ(c->nestedRegions.size(), k.kept ? 1u : 0u);
+        EXPECT_EQ(c->lineCount(), k.kept ? 1 : 1 + k.cells * k.linesPerCell);
+        // Dissolved lines are re-sorted by baseline; the cell widens either way.
+        EXPECT_DOUBLE_EQ(c->lines[0]->base, k.kept ? 100 : 50);
+        EXPECT_DOUBLE_EQ(c->xMax, k.cells == 2 ? 550 : 540);
+    }
 }
 
 TEST_F(Cells, AppendingSettlesPendingBands)
@@ -187,73 +165,48 @@ TEST_F(Cells, AppendingSettlesPendingBands)
     EXPECT_DOUBLE_EQ(r->yMax, 164 + 3.5);
 }
 
-class TableDecision : public Cells {
-protected:
-    // A region of cells with the given step counts.
-    PageRegion* region(std::initializer_list<int> steps)
-    {
-        auto* r = new PageRegion(0);
-        double x = 72;
-        for (int n : steps) {
-            r->addCell(column(x, x + 100, n));
-            x += 120;
-        }
-        owned.emplace_back(r);
-        return r;
+TEST_F(Cells, TableDecision)
+{
+    // Regions of cells with the given step counts, 14 points apart.
+    const struct {
+        const char* name;
+        std::vector<int> steps;
+        int nested, spaced;
+        double plain, tables;
+    } cases[] = {
+        {"three columns: g = 17 / 18", {6, 6, 5}, 0, 0, 0, 0},
+        {"four columns: a table in tables mode", {6, 6, 5, 5}, 0, 0, 0, 22.4},
+        {"nested: never a section", {6, 6, 5}, 2, 0, 17, 17.4},
+        {"2 of 10 lines spaced (20 % > 15 %)", {10}, 0, 2, 0, 0},
+        {"1 of 10 lines spaced", {10}, 0, 1, 10, 10},
+        {"spaced but nested", {10}, 1, 2, 10, 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PageRegion r;
+        for (size_t i = 0; i < c.steps.size(); ++i)
+            r.addCell(column(72 + 120.0 * i, 172 + 120.0 * i, c.steps[i]));
+        r.nested = c.nested;
+        r.cells[0]->spacedLines = c.spaced;
+        EXPECT_DOUBLE_EQ(vlx::getRegionLayout(&r, false), c.plain);
+        EXPECT_DOUBLE_EQ(vlx::getRegionLayout(&r, true), c.tables);
     }
-    std::vector<std::unique_ptr<PageRegion>> owned;
-};
-
-TEST_F(TableDecision, ThreeColumnsAreASection)
-{
-    PageRegion* r = region({6, 6, 5}); // g = 17 / 18
-    EXPECT_EQ(vlx::getRegionLayout(r, false), 0.0);
-    EXPECT_EQ(vlx::getRegionLayout(r, true), 0.0);
+    // A line back above the previous one sets the up flag: no section.
+    PageRegion up;
+    up.addCell(column(72, 172, 6));
+    up.addCell(column(192, 292, 6));
+    up.cells[1]->addLine(line(192, 292, 90));
+    EXPECT_EQ(vlx::getRegionLayout(&up, false), 13.0);
 }
 
-TEST_F(TableDecision, FourColumnsAreATableInTablesMode)
-{
-    PageRegion* r = region({6, 6, 5, 5});
-    EXPECT_EQ(vlx::getRegionLayout(r, false), 0.0);
-    EXPECT_DOUBLE_EQ(vlx::getRegionLayout(r, true), 22.4);
-}
-
-TEST_F(TableDecision, NestedRegionIsNeverASection)
-{
-    PageRegion* r = region({6, 6, 5});
-    r->nested = 2;
-    EXPECT_EQ(vlx::getRegionLayout(r, false), 17.0);
-    EXPECT_DOUBLE_EQ(vlx::getRegionLayout(r, true), 17.4);
-}
-
-TEST_F(TableDecision, SpacedCellMakesColumns)
-{
-    PageRegion* r = region({10});
-    r->cells[0]->spacedLines = 2; // 20 % > 15 %
-    EXPECT_EQ(vlx::getRegionLayout(r, false), 0.0);
-    r->cells[0]->spacedLines = 1;
-    EXPECT_EQ(vlx::getRegionLayout(r, false), 10.0);
-    r->cells[0]->spacedLines = 2;
-    r->nested = 1;
-    EXPECT_EQ(vlx::getRegionLayout(r, false), 10.0);
-}
-
-TEST_F(TableDecision, LineAboveThePreviousOneIsNoSection)
-{
-    PageRegion* r = region({6, 6});
-    r->cells[1]->addLine(line(192, 292, 90)); // back up: the up flag
-    EXPECT_EQ(vlx::getRegionLayout(r, false), 13.0);
-}
-
-TEST_F(TableDecision, NoStepsOrNoCellsDivideByNothing)
+TEST_F(Cells, TableDecisionWithoutStepsOrCells)
 {
     // Every baseline at or above 0: no step anywhere, M = 0, g = 0.
-    auto* r = new PageRegion(0);
-    owned.emplace_back(r);
+    PageRegion r;
     RegionCell* c = RegionCell::fromLine(line(72, 200, -20));
     c->addLine(line(72, 200, -30));
-    r->addCell(c);
-    EXPECT_EQ(vlx::getRegionLayout(r, true), 2.0);
+    r.addCell(c);
+    EXPECT_EQ(vlx::getRegionLayout(&r, true), 2.0);
     PageRegion none;
     EXPECT_EQ(vlx::getRegionLayout(&none, true), 0.0);
     EXPECT_EQ(vlx::getRegionLayout(nullptr, true), 0.0);

@@ -1,223 +1,114 @@
 // Opening documents: what opens, and the exact text and level of each refusal.
 #include "pdf_glob.h"
 #include "pdf_open.h"
-#include "tk_except.h"
 #include "scoped_env.h"
+#include "tk_except.h"
 #include "tk_log.h"
 #include "vlx_testsupport.h"
 
 #include <GlobalParams.h>
 #include <PDFDoc.h>
-
+#include <cstdio>
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace vlxtest;
 
 namespace {
 
-const char* const CANNOT_READ =
-    "The program cannot read PDF document. It might be corrupted or\n"
-    "does not comply with Adobe PDF format.";
+// "pages N", or the refusal as "<class>: <message> (level L)".
+std::string open_result(const std::string& file, const std::string& pw)
+{
+    try {
+        return "pages " + std::to_string(pdf_open_document(file, pw)->getNumPages());
+    } catch (const pdf_wrong_pswd_exception& e) {
+        return "wrong: " + e.message + " (level " + std::to_string(e.level) + ")";
+    } catch (const tk_exception& e) {
+        return "tk: " + e.message + " (level " + std::to_string(e.level) + ")";
+    }
+}
+const std::string CANNOT_READ = std::string("tk: ") + PDF_CANNOT_READ_TEXT + " (level 1)";
+const std::string INCORRECT = "wrong: Incorrect password (level 1)";
 
-std::string two_page_pdf(const std::string& header_version = "")
+std::string two_pages()
 {
     PdfWriter w;
-    w.add_page(612, 792).text(72, 700, "First page", "Helvetica", 12);
+    w.add_page().text(72, 700, "First page");
     w.add_page(300, 400).text(20, 20, "Second page", "Times-Roman", 10);
-    std::string pdf = w.str();
-    if (!header_version.empty())
-        pdf.replace(5, 3, header_version);  // "%PDF-1.4" -> "%PDF-x.y"
-    return write_temp_file(pdf);
+    return w.str();
 }
 
-class PdfOpenTest : public ::testing::Test {
+class PdfOpen : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { pdf_create_global_params(); }
     static void TearDownTestSuite() { pdf_delete_global_params(); }
-
-    // The refusal of an unreadable document; fails when it opened or was
-    // taken for a wrong password.
-    static tk_exception cannot_read(const std::string& file, const std::string& password)
-    {
-        try {
-            pdf_open_document(file, password);
-            ADD_FAILURE() << file << " opened";
-        } catch (const pdf_wrong_pswd_exception&) {
-            ADD_FAILURE() << file << " was taken for a wrong password";
-        } catch (const tk_exception& e) {
-            return e;
-        }
-        return tk_exception("", -1);
-    }
-    static pdf_wrong_pswd_exception wrong_password(const std::string& file, const std::string& pw)
-    {
-        try {
-            pdf_open_document(file, pw);
-        } catch (const pdf_wrong_pswd_exception& e) {
-            return e;
-        } catch (const tk_exception& e) {
-            ADD_FAILURE() << "expected Incorrect password, got: " << e.message;
-        }
-        ADD_FAILURE() << file << " opened with a wrong password";
-        return pdf_wrong_pswd_exception();
-    }
 };
 
-TEST_F(PdfOpenTest, GlobalParamsUseLatin1)
+TEST_F(PdfOpen, PlainDocumentOpensWithAnyPasswordAndNewerVersion)
 {
-    ASSERT_NE(globalParams, nullptr);
     EXPECT_EQ(globalParams->getTextEncodingName(), "Latin1");
+    std::string v17 = two_pages();
+    v17.replace(5, 3, "1.7");
+    TempFile plain(write_temp_file(two_pages())), newer(write_temp_file(v17));
+    EXPECT_EQ(open_result(plain.path, ""), "pages 2");
+    EXPECT_EQ(open_result(plain.path, "anything"), "pages 2");
+    EXPECT_EQ(open_result(newer.path, ""), "pages 2");
 }
 
-TEST_F(PdfOpenTest, PlainDocumentOpensWithAnyPassword)
+TEST_F(PdfOpen, EncryptedDocumentsOpenOnlyWithTheirPasswords)
 {
-    TempFile f(two_page_pdf());
-    for (const char* pw : {"", "anything"}) {
-        auto doc = pdf_open_document(f.path, pw);
-        ASSERT_TRUE(doc && doc->isOk());
-        EXPECT_EQ(doc->getNumPages(), 2);
-        EXPECT_DOUBLE_EQ(doc->getPageMediaWidth(2), 300);
+    TempFile plain(write_temp_file(two_pages()));
+    for (Crypt c : {Crypt::rc4_40, Crypt::aes_128, Crypt::aes_256}) {
+        SCOPED_TRACE(static_cast<int>(c));
+        TempFile locked(temp_path()), open_user(temp_path());
+        ASSERT_TRUE(qpdf_encrypt(plain.path, locked.path, c, "secret", "boss"));
+        ASSERT_TRUE(qpdf_encrypt(plain.path, open_user.path, c, "", "boss"));
+        EXPECT_EQ(open_result(locked.path, "secret"), "pages 2");
+        EXPECT_EQ(open_result(locked.path, "boss"), "pages 2");  // also tried as owner password
+        for (const char* pw : {"wrong", "", "Secret"})
+            EXPECT_EQ(open_result(locked.path, pw), INCORRECT) << pw;
+        EXPECT_EQ(open_result(open_user.path, ""), "pages 2");
     }
 }
 
-TEST_F(PdfOpenTest, NewerHeaderVersionOpens)
+TEST_F(PdfOpen, UnreadableInputsCannotBeRead)
 {
-    TempFile f(two_page_pdf("1.7"));
-    auto doc = pdf_open_document(f.path, "");
-    EXPECT_EQ(doc->getNumPages(), 2);
-}
-
-class PdfOpenEncryptedTest : public PdfOpenTest, public ::testing::WithParamInterface<Crypt> {
-protected:
-    // An encrypted copy of the two-page document.
-    static std::string encrypted(const std::string& user, const std::string& owner)
-    {
-        TempFile plain(two_page_pdf());
-        std::string out = temp_path();
-        std::string log;
-        EXPECT_TRUE(qpdf_encrypt(plain.path, out, GetParam(), user, owner, &log)) << log;
-        return out;
-    }
-};
-
-TEST_P(PdfOpenEncryptedTest, RightPasswordsOpen)
-{
-    TempFile f(encrypted("secret", "boss"));
-    EXPECT_EQ(pdf_open_document(f.path, "secret")->getNumPages(), 2);
-    // the one password also serves as owner password
-    EXPECT_EQ(pdf_open_document(f.path, "boss")->getNumPages(), 2);
-}
-
-TEST_P(PdfOpenEncryptedTest, WrongOrMissingPasswordIsIncorrect)
-{
-    TempFile f(encrypted("secret", "boss"));
-    for (const char* pw : {"wrong", "", "Secret"}) {
-        pdf_wrong_pswd_exception e = wrong_password(f.path, pw);
-        EXPECT_EQ(e.message, "Incorrect password") << pw;
-        EXPECT_EQ(e.level, 1);
+    std::string no_catalog = two_pages();
+    no_catalog.replace(no_catalog.find("/Root 1 0 R"), 11, "/Root 9 0 R");
+    std::string other_filter = two_pages();
+    other_filter.replace(other_filter.rfind("/Root 1 0 R >>"), 14,
+                         "/Root 1 0 R /Encrypt << /Filter /NotStandard /V 1 >> >>");
+    TempDir dir;
+    std::vector<std::string> paths = {dir / "missing.pdf", dir.path};
+    for (const std::string& bytes : {std::string("plain text, not a PDF\n"), std::string(),
+                                     std::string("%PDF-1.4\n1 0 obj\n<< /Type /Catalog"), no_catalog,
+                                     other_filter})
+        paths.push_back(write_temp_file(bytes));
+    for (size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(open_result(paths[i], "x"), CANNOT_READ) << paths[i];
+        if (i >= 2)
+            std::remove(paths[i].c_str());
     }
 }
 
-TEST_P(PdfOpenEncryptedTest, EmptyUserPasswordOpensWithoutPassword)
+TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndTakesLibraryDiagnostics)
 {
-    TempFile f(encrypted("", "boss"));
-    EXPECT_EQ(pdf_open_document(f.path, "")->getNumPages(), 2);
-    EXPECT_EQ(pdf_open_document(f.path, "boss")->getNumPages(), 2);
-}
-
-INSTANTIATE_TEST_SUITE_P(Crypts, PdfOpenEncryptedTest,
-                         ::testing::Values(Crypt::rc4_40, Crypt::aes_128, Crypt::aes_256),
-                         [](const ::testing::TestParamInfo<Crypt>& i) {
-                             switch (i.param) {
-                             case Crypt::rc4_40:
-                                 return std::string("Rc4_40");
-                             case Crypt::aes_128:
-                                 return std::string("Aes128");
-                             default:
-                                 return std::string("Aes256");
-                             }
-                         });
-
-TEST_F(PdfOpenTest, UnreadableInputsCannotBeRead)
-{
-    TempFile text(write_temp_file("This is plain text, not a PDF document.\n", ".txt"));
-    TempFile empty(write_temp_file(""));
-    TempFile truncated(write_temp_file("%PDF-1.4\n1 0 obj\n<< /Type /Catalog"));
-    PdfWriter w;
-    w.add_page().text(72, 700, "x");
-    std::string pdf = w.str();
-    pdf.replace(pdf.find("/Root 1 0 R"), 11, "/Root 9 0 R");
-    TempFile no_catalog(write_temp_file(pdf));
-    std::string missing = temp_path();
-    ::unlink(missing.c_str());
-    std::string dir = temp_path("");
-    ::unlink(dir.c_str());
-    ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
-
-    for (const std::string& f :
-         {text.path, empty.path, truncated.path, no_catalog.path, missing, dir}) {
-        tk_exception e = cannot_read(f, "");
-        EXPECT_EQ(e.message, CANNOT_READ) << f;
-        EXPECT_EQ(e.level, 1) << f;
-    }
-    ::rmdir(dir.c_str());
-}
-
-TEST_F(PdfOpenTest, UnknownSecurityHandlerCannotBeRead)
-{
-    PdfWriter w;
-    w.add_page().text(72, 700, "x");
-    std::string pdf = w.str();
-    const std::string root = "/Root 1 0 R >>";
-    pdf.replace(pdf.rfind(root), root.size(),
-                "/Root 1 0 R /Encrypt << /Filter /NotStandard /V 1 >> >>");
-    TempFile f(write_temp_file(pdf));
-    tk_exception e = cannot_read(f.path, "x");
-    EXPECT_EQ(e.message, CANNOT_READ);
-    EXPECT_EQ(e.level, 1);
-}
-
-TEST_F(PdfOpenTest, LogNamesTheFileButNotThePassword)
-{
-    TempFile log(temp_path(".log"));
-    TempFile pdf(two_page_pdf());
-    std::string enc_path = temp_path();
-    TempFile enc(enc_path);
-    ASSERT_TRUE(qpdf_encrypt(pdf.path, enc_path, Crypt::aes_128, "Pa55word", "Pa55word"));
-    {
-        tk_logger logger(log.path.c_str(), true, 1, false);
-        pdf_open_document(pdf.path, "Pa55word");
-        EXPECT_THROW(pdf_open_document(enc.path, "Pa55wordX"), pdf_wrong_pswd_exception);
-    }
-    const std::string text = vlxtest::slurp(log.path);
-    EXPECT_NE(text.find("PDFDoc::ctor(name=" + pdf.path + ",pswd=***)"), std::string::npos)
-        << text;
-    EXPECT_EQ(text.find("Pa55word"), std::string::npos) << text;
-}
-
-TEST_F(PdfOpenTest, LibraryDiagnosticsGoToTheLogNotStderr)
-{
-    TempFile log(temp_path(".log"));
-    // a wrong offset for the catalog makes the library complain and rebuild the table
-    PdfWriter w;
-    w.add_page().text(72, 700, "x");
-    std::string pdf = w.str();
-    const size_t entry = pdf.find(" 00000 n", pdf.find("xref\n0 ")) - 10;
-    pdf.replace(entry, 10, "0000000001");
-    TempFile f(write_temp_file(pdf));
+    std::string damaged = two_pages();  // a wrong catalog offset: the library complains and rebuilds
+    damaged.replace(damaged.find(" 00000 n", damaged.find("xref\n0 ")) - 10, 10, "0000000001");
+    TempFile log(temp_path(".log")), plain(write_temp_file(two_pages())), locked(temp_path()),
+        broken(write_temp_file(damaged));
+    ASSERT_TRUE(qpdf_encrypt(plain.path, locked.path, Crypt::aes_128, "Pa55word", "Pa55word"));
     ::testing::internal::CaptureStderr();
     {
         tk_logger logger(log.path.c_str(), true, 1, false);
-        auto doc = pdf_open_document(f.path, "");
-        EXPECT_EQ(doc->getNumPages(), 1);
+        EXPECT_EQ(open_result(plain.path, "Pa55word"), "pages 2");
+        EXPECT_EQ(open_result(locked.path, "Pa55wordX"), INCORRECT);
+        EXPECT_EQ(open_result(broken.path, ""), "pages 2");
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_NE(vlxtest::slurp(log.path).find("PDF error"), std::string::npos);
+    const std::string text = slurp(log.path);
+    EXPECT_NE(text.find("PDFDoc::ctor(name=" + plain.path + ",pswd=***)"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Pa55word"), std::string::npos) << text;
+    EXPECT_NE(text.find("PDF error"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Rule-capture geometry: flattening, dashing, boxes and the size rules of both table modes.
+// Rule-capture geometry the rendered pages do not reach: curves, dash phases, wild coordinates.
 #include "rule_shape.h"
 
 #include <GfxState.h>
@@ -9,57 +9,29 @@
 
 namespace {
 
-rule_box box(int x0, int y0, int x1, int y1)
-{
-    return {x0, y0, x1, y1};
-}
+rule_poly poly(std::vector<rule_pt> pts) { return {std::move(pts), false}; }
 
-rule_poly seg(double x0, double y0, double x1, double y1)
+// Each piece as "x0,y0-x1,y1".
+std::string pieces(const std::vector<rule_poly>& polys)
 {
-    rule_poly p;
-    p.pts = {{x0, y0}, {x1, y1}};
-    return p;
-}
-
-} // namespace
-
-TEST(RuleShape, FillRuleWithoutTables)
-{
-    // Sizes are last minus first pixel.
-    EXPECT_TRUE(rule_fill_candidate(box(0, 0, 300, 3), false, true));
-    EXPECT_FALSE(rule_fill_candidate(box(0, 0, 300, 3), false, false));
-    EXPECT_TRUE(rule_fill_candidate(box(0, 0, 3, 3), false, true));
-    EXPECT_TRUE(rule_fill_candidate(box(0, 10, 3, 14), false, true));
-    EXPECT_FALSE(rule_fill_candidate(box(0, 10, 3, 15), false, true));
-    EXPECT_FALSE(rule_fill_candidate(box(0, 0, 3, 40), false, true));
-}
-
-TEST(RuleShape, FillRuleWithTables)
-{
-    EXPECT_FALSE(rule_fill_candidate(box(0, 0, 3, 3), true, true));
-    EXPECT_TRUE(rule_fill_candidate(box(0, 0, 3, 40), true, false));
-    EXPECT_FALSE(rule_fill_candidate(box(0, 0, 3, 10), true, true));
-    EXPECT_TRUE(rule_fill_candidate(box(0, 0, 3, 11), true, true));
-    EXPECT_FALSE(rule_fill_candidate(box(0, 0, 5, 40), true, true));
-    EXPECT_FALSE(rule_fill_candidate(box(0, 0, 40, 5), true, true));
-    EXPECT_TRUE(rule_fill_candidate(box(0, 0, 40, 4), true, false));
-    EXPECT_FALSE(rule_fill_candidate(box(0, 0, 10, 4), true, true));
+    std::string s;
+    for (const rule_poly& p : polys) {
+        char b[64];
+        std::snprintf(b, sizeof b, "%s%g,%g-%g,%g", s.empty() ? "" : " ", p.pts.front().x, p.pts.front().y, p.pts.back().x, p.pts.back().y);
+        s += b;
+    }
+    return s;
 }
 
 TEST(RuleShape, BoxIsFlooredAndRefusesWildCoordinates)
 {
     rule_box b{};
     ASSERT_TRUE(rule_box_of({{10.9, 5.1}, {-0.5, 7.99}}, &b));
-    EXPECT_EQ(b.xMin, -1);
-    EXPECT_EQ(b.xMax, 10);
-    EXPECT_EQ(b.yMin, 5);
-    EXPECT_EQ(b.yMax, 7);
+    EXPECT_EQ(std::vector<int>({b.xMin, b.yMin, b.xMax, b.yMax}), std::vector<int>({-1, 5, 10, 7}));
     const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_FALSE(rule_box_of({}, &b));
-    EXPECT_FALSE(rule_box_of({{0, 0}, {inf, 0}}, &b));
-    EXPECT_FALSE(rule_box_of({{std::nan(""), 0}, {1, 1}}, &b));
-    EXPECT_FALSE(rule_box_of({{0, 0}, {1, -3e9}}, &b));
-    EXPECT_FALSE(rule_box_of({{1e300, 0}}, &b));
+    for (const std::vector<rule_pt>& pts : std::vector<std::vector<rule_pt>>{
+             {}, {{0, 0}, {inf, 0}}, {{std::nan(""), 0}, {1, 1}}, {{0, 0}, {1, -3e9}}, {{1e300, 0}}})
+        EXPECT_FALSE(rule_box_of(pts, &b)) << pts.size();
 }
 
 TEST(RuleShape, FlattenKeepsSubpathsAndBoundsCurves)
@@ -70,7 +42,7 @@ TEST(RuleShape, FlattenKeepsSubpathsAndBoundsCurves)
     path.close();
     path.moveTo(0, 10);
     path.curveTo(0, 20, 10, 20, 10, 10);
-    auto polys = rule_flatten(path);
+    const std::vector<rule_poly> polys = rule_flatten(path);
     ASSERT_EQ(polys.size(), 2u);
     EXPECT_TRUE(polys[0].closed);
     EXPECT_FALSE(polys[1].closed);
@@ -82,47 +54,28 @@ TEST(RuleShape, FlattenKeepsSubpathsAndBoundsCurves)
     EXPECT_DOUBLE_EQ(polys[1].pts.back().x, 10);
 }
 
-TEST(RuleShape, DashesFollowThePhase)
+TEST(RuleShape, DashesFollowThePhasePerSubpathAroundCorners)
 {
-    auto pieces = rule_dash({seg(0, 0, 25, 0)}, {6, 4}, 0);
-    ASSERT_EQ(pieces.size(), 3u);
-    EXPECT_DOUBLE_EQ(pieces[0].pts.front().x, 0);
-    EXPECT_DOUBLE_EQ(pieces[0].pts.back().x, 6);
-    EXPECT_DOUBLE_EQ(pieces[1].pts.front().x, 10);
-    EXPECT_DOUBLE_EQ(pieces[1].pts.back().x, 16);
-    EXPECT_DOUBLE_EQ(pieces[2].pts.front().x, 20);
-    EXPECT_DOUBLE_EQ(pieces[2].pts.back().x, 25);
-
-    // Phase 8 starts inside the gap; phase 18 is the same modulo the total.
-    for (double phase : {8.0, 18.0, -2.0}) {
-        pieces = rule_dash({seg(0, 0, 10, 0)}, {6, 4}, phase);
-        ASSERT_EQ(pieces.size(), 1u) << phase;
-        EXPECT_DOUBLE_EQ(pieces[0].pts.front().x, 2) << phase;
-        EXPECT_DOUBLE_EQ(pieces[0].pts.back().x, 8) << phase;
-    }
+    const rule_poly line = poly({{0, 0}, {10, 0}});
+    const double nan = std::nan("");
+    const struct {
+        std::vector<rule_poly> polys;
+        std::vector<double> dash;
+        double phase;
+        const char* expected;
+    } rows[] = {
+        {{poly({{0, 0}, {25, 0}})}, {6, 4}, 0, "0,0-6,0 10,0-16,0 20,0-25,0"},
+        {{line}, {6, 4}, 8, "2,0-8,0"},  // starts inside the gap
+        {{line}, {6, 4}, 18, "2,0-8,0"}, // modulo the total
+        {{line}, {6, 4}, -2, "2,0-8,0"},
+        {{poly({{0, 0}, {4, 0}, {4, 4}}), poly({{0, 10}, {3, 10}})}, {6, 1}, 0, "0,0-4,2 4,3-4,4 0,10-3,10"},
+        {{line}, {0, 5}, 0, "0,0-0,0 5,0-5,0"}, // zero-length dots; the loop ends
+        {{line}, {0, 0}, 0, ""},
+        {{line}, {-3, -1}, 0, ""},
+        {{line}, {2, 2}, nan, ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(pieces(rule_dash(r.polys, r.dash, r.phase)), r.expected) << r.dash[0] << " " << r.dash[1] << " @" << r.phase;
 }
 
-TEST(RuleShape, DashesRestartPerSubpathAndTurnCorners)
-{
-    rule_poly corner;
-    corner.pts = {{0, 0}, {4, 0}, {4, 4}};
-    auto pieces = rule_dash({corner, seg(0, 10, 3, 10)}, {6, 1}, 0);
-    ASSERT_EQ(pieces.size(), 3u);
-    ASSERT_EQ(pieces[0].pts.size(), 3u); // 4 along, 2 up
-    EXPECT_DOUBLE_EQ(pieces[0].pts.back().y, 2);
-    EXPECT_DOUBLE_EQ(pieces[1].pts.front().y, 3);
-    EXPECT_DOUBLE_EQ(pieces[2].pts.front().x, 0);
-    EXPECT_DOUBLE_EQ(pieces[2].pts.back().x, 3);
-}
-
-TEST(RuleShape, DegenerateDashPatterns)
-{
-    EXPECT_TRUE(rule_dash({seg(0, 0, 10, 0)}, {0, 0}, 0).empty());
-    EXPECT_TRUE(rule_dash({seg(0, 0, 10, 0)}, {-3, -1}, 0).empty());
-    EXPECT_TRUE(rule_dash({seg(0, 0, 10, 0)}, {2, 2}, std::nan("")).empty());
-    // Zero "on" entries give zero-length pieces (dots with round caps); the loop ends.
-    auto dots = rule_dash({seg(0, 0, 10, 0)}, {0, 5}, 0);
-    ASSERT_EQ(dots.size(), 2u);
-    EXPECT_DOUBLE_EQ(dots[1].pts.front().x, 5);
-    EXPECT_DOUBLE_EQ(dots[1].pts.back().x, 5);
-}
+} // namespace

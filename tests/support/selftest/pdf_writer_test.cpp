@@ -154,23 +154,18 @@ TEST_F(SupportPdfWriter, QpdfFailureIsReported)
     EXPECT_FALSE(log.empty());
 }
 
-TEST(SupportTempPath, IsUniqueAndCreated)
-{
-    TempFile a(temp_path(".x"));
-    TempFile b(temp_path(".x"));
-    EXPECT_NE(a.path, b.path);
-    EXPECT_EQ(a.path.substr(a.path.size() - 2), ".x");
-    FILE* f = std::fopen(a.path.c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    std::fclose(f);
-}
-
-TEST(SupportTempPath, GuardRemovesTheFile)
+TEST(SupportTempPath, IsUniqueCreatedAndRemovedByItsGuard)
 {
     std::string path;
     {
-        TempFile t(write_temp_file("abc"));
-        path = t.path;
+        TempFile a(temp_path(".x"));
+        TempFile b(write_temp_file("abc", ".x"));
+        EXPECT_NE(a.path, b.path);
+        EXPECT_EQ(a.path.substr(a.path.size() - 2), ".x");
+        FILE* f = std::fopen(a.path.c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+        path = b.path;
     }
     EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
 }

@@ -1,0 +1,250 @@
+// Page coalescing: blocks, flows, reading order, block columns, rotation, direction, tables mode.
+#include "text_test_util.h"
+
+#include <pdf_ulin.h>
+
+#include <map>
+#include <set>
+
+using namespace vlx;
+using namespace vlx_test;
+
+namespace {
+
+class Coalesce : public TextFixture {
+protected:
+    // One line of three words at x, 17 characters with their spaces.
+    void line(double x, double base, double fs = 10, double adv = 5)
+    {
+        for (int i = 0; i < 3; ++i)
+            page.addWord(word(0, x + 5.5 * adv * i, base, fs, uni(i == 1 ? "ipsum" : "Lorem"), adv));
+    }
+    void paragraph(double x, double firstBase, int lines, double fs = 10)
+    {
+        for (int i = 0; i < lines; ++i)
+            line(x, firstBase + 1.2 * fs * i, fs, fs / 2);
+    }
+    void coalesce()
+    {
+        page.coalesce();
+        // Every block sits in exactly one flow and once in `blocks`; the pools are empty.
+        std::set<const TextBlock*> inFlows;
+        for (const TextFlow* f : chainOf(page.flows))
+            for (const TextBlock* b : chainOf(f->blocks))
+                EXPECT_TRUE(inFlows.insert(b).second);
+        EXPECT_EQ(static_cast<int>(page.blocks.size()), page.blockCount);
+        EXPECT_EQ(inFlows, std::set<const TextBlock*>(page.blocks.begin(), page.blocks.end()));
+        for (TextPool* p : page.pools)
+            for (int i = p->minBaseIdx; i <= p->maxBaseIdx; ++i)
+                EXPECT_EQ(p->getPool(i), nullptr);
+    }
+    size_t flowCount() { return chainOf(page.flows).size(); }
+};
+
+TEST_F(Coalesce, EmptyAndRawPagesGetNoBlocks)
+{
+    coalesce();
+    EXPECT_EQ(page.blockCount, 0);
+    EXPECT_EQ(page.flows, nullptr);
+    EXPECT_EQ(page.primaryRot, -1);
+
+    TextPage raw(1);
+    raw.addWord(hword(100, 100, "first"));
+    raw.addWord(hword(50, 50, "second"));
+    raw.coalesce();
+    EXPECT_EQ(raw.primaryRot, 0);
+    EXPECT_EQ(raw.blockCount, 0);
+    EXPECT_EQ(raw.flows, nullptr);
+    EXPECT_EQ(raw.rawWords->next, raw.rawLastWord);
+}
+
+TEST_F(Coalesce, ParagraphWithIndentedFirstLineIsOneBlock)
+{
+    // The block starts at the second line, further left; the first joins from above.
+    page.addWord(hword(90, 100, "Indented"));
+    page.addWord(hword(132.5, 100, "start"));
+    paragraph(72, 112, 2);
+    coalesce();
+    ASSERT_EQ(page.blockCount, 1);
+    const TextBlock* b = page.blocks[0];
+    EXPECT_EQ(lineTexts(b), (std::vector<std::string>{"Indented start", "Lorem ipsum Lorem", "Lorem ipsum Lorem"}));
+    EXPECT_EQ(b->lines->col.front(), 4); // the indent shows in the output columns
+    EXPECT_EQ(b->charCount, 48);
+    EXPECT_EQ(b->nColumns, 18);
+    EXPECT_EQ(flowCount(), 1u);
+    EXPECT_EQ(page.primaryRot, 0);
+}
+
+TEST_F(Coalesce, GapsBetweenParagraphsSplitBlocksAndFlows)
+{
+    // 28 points below: beyond 1.5 x fs, a new block; within 2.5 x fs, the same flow.
+    for (double second : {140.0, 160.0}) {
+        SCOPED_TRACE(second);
+        page.clear();
+        paragraph(72, 100, 2);
+        paragraph(72, second, 2);
+        coalesce();
+        EXPECT_EQ(page.blockCount, 2);
+        EXPECT_EQ(flowCount(), second == 140 ? 1u : 2u);
+    }
+}
+
+TEST_F(Coalesce, TwoColumnsGiveTwoBlocksTwoFlowsAndSeparateOutputColumns)
+{
+    paragraph(72, 100, 3);
+    for (int i = 0; i < 3; ++i) {
+        page.addWord(hword(320, 100 + 12 * i, "Sed"));
+        page.addWord(hword(338, 100 + 12 * i, "ut"));
+    }
+    coalesce();
+    ASSERT_EQ(page.blockCount, 2);
+    const TextBlock* left = page.blocks[0];
+    const TextBlock* right = page.blocks[1];
+    EXPECT_DOUBLE_EQ(left->priMin, 0);
+    EXPECT_DOUBLE_EQ(left->priMax, 320); // free space up to the neighbour's near edge
+    EXPECT_DOUBLE_EQ(right->priMin, left->xMax);
+    EXPECT_DOUBLE_EQ(right->priMax, 612);
+    ASSERT_EQ(flowCount(), 2u);
+    EXPECT_EQ(chainOf(page.flows->blocks), std::vector<const TextBlock*>{left});
+    EXPECT_EQ(right->col, left->nColumns + 3);
+    EXPECT_EQ(right->lines->col.front(), 20);
+}
+
+TEST_F(Coalesce, HeadingFlowsOnlyIntoBodyNotLargerThanItself)
+{
+    for (double body : {10.0, 14.0}) {
+        SCOPED_TRACE(body);
+        page.clear();
+        page.addWord(word(0, 72, 80, 24 - body, uni("Title"), (24 - body) / 2));
+        paragraph(72, body == 10 ? 100 : 104, 3, body);
+        coalesce();
+        ASSERT_EQ(page.blockCount, 2);
+        EXPECT_EQ(lineText(page.blocks[0]->lines), "Title");
+        EXPECT_EQ(flowCount(), body == 10 ? 1u : 2u);
+    }
+}
+
+TEST_F(Coalesce, ShortLabelBesideAParagraphJoinsItButNotOnFourLines)
+{
+    // Labels 5 points left of the text: beyond 0.3 x fs, within 1 x fs.
+    for (int labels : {1, 4}) {
+        SCOPED_TRACE(labels);
+        page.clear();
+        for (int i = 0; i < 4; ++i) {
+            if (i < labels)
+                page.addWord(hword(50, 100 + 12 * i, "1."));
+            line(65, 100 + 12 * i);
+        }
+        coalesce();
+        EXPECT_EQ(page.blockCount, labels == 1 ? 1 : 2);
+        EXPECT_EQ(lineText(page.blocks[0]->lines), labels == 1 ? "1. Lorem ipsum Lorem" : "1.");
+    }
+}
+
+TEST_F(Coalesce, PrimaryRotationHoldsStrictlyTheMostCharacters)
+{
+    page.addWord(hword(72, 100, "abcd"));
+    page.addWord(word(1, 300, 400, 10, uni("wxyz")));
+    coalesce();
+    EXPECT_EQ(page.primaryRot, 0); // a tie keeps the lower rotation
+    page.clear();
+    page.addWord(hword(72, 100, "abcd"));
+    page.addWord(word(1, 300, 400, 10, uni("vwxyz")));
+    page.addWord(word(3, 300, 200, 10, uni("ab")));
+    coalesce();
+    EXPECT_EQ(page.primaryRot, 1);
+    EXPECT_EQ(page.blockCount, 3);
+}
+
+TEST_F(Coalesce, DirectionIsTheBalanceOfStrongCharacters)
+{
+    page.addWord(word(0, 300, 100, 10, {0x05E9, 0x05DC, 0x05D5, 0x05DD, 0x05D0}));
+    page.addWord(hword(300, 112, "abc12345")); // digits count for neither side
+    coalesce();
+    EXPECT_FALSE(page.primaryLR);
+    page.clear();
+    page.addWord(word(0, 300, 100, 10, {0x05E9, 0x05DC}));
+    page.addWord(hword(300, 112, "ab"));
+    coalesce();
+    EXPECT_TRUE(page.primaryLR); // a balance of 0 reads left to right
+}
+
+TEST_F(Coalesce, TurnedPagesReadInTheirOwnDirection)
+{
+    // Rotation 1: free space is measured along the page height (the body reaches below 612).
+    page.addWord(word(1, 620, 500, 14, uni("Title"), 7));
+    for (int i = 0; i < 9; ++i)
+        page.addWord(word(1, 620 + 27.5 * (i % 3), 470 - 12 * (i / 3), 10, uni("Lorem")));
+    coalesce();
+    ASSERT_EQ(page.blockCount, 2);
+    for (const TextBlock* b : page.blocks)
+        EXPECT_DOUBLE_EQ(b->priMax, 792);
+    EXPECT_EQ(flowCount(), 1u);
+
+    // Rotation 2: the text runs leftwards; the first column is the one on the right.
+    page.clear();
+    for (int i = 0; i < 3; ++i) {
+        page.addWord(word(2, 500, 700 - 12 * i, 10, uni("abcde")));
+        page.addWord(word(2, 200, 700 - 12 * i, 10, uni("vwxyz")));
+    }
+    coalesce();
+    ASSERT_EQ(page.blockCount, 2);
+    EXPECT_DOUBLE_EQ(page.blocks[0]->xMax, 500);
+    EXPECT_EQ(page.blocks[1]->col, page.blocks[0]->nColumns + 3);
+    EXPECT_EQ(flowCount(), 2u);
+}
+
+TEST_F(Coalesce, DegenerateFontSizesStillGiveAConsistentPage)
+{
+    page.addWord(hword(72, 100, "zero", 0));
+    page.addWord(hword(72, 100, "zero", 0)); // a duplicate nothing can match at size 0
+    // Straight into the pool: the page itself refuses boxes this large.
+    page.pools[0]->addWord(hword(200, 100, "huge", 1e300));
+    page.pools[0]->addWord(hword(300, 300, "huger", 1e308));
+    page.addWord(word(1, 100, 500, 10, uni("side")));
+    coalesce();
+    EXPECT_EQ(page.blockCount, 5);
+    page.clear(); // frees blocks and flows once
+    EXPECT_EQ(page.flows, nullptr);
+}
+
+TEST_F(Coalesce, TablesModeGroupsWordsStartingTogether)
+{
+    // Words of 5-point characters at x, top to bottom; expected columnGroup per word.
+    const struct {
+        const char* name;
+        bool tables;
+        std::vector<std::tuple<double, double, std::string, int>> words;
+    } cases[] = {
+        {"four start together", true, {{100, 100, "a", 1}, {100, 112, "bb", 1}, {100, 124, "ccc", 1}, {100, 136, "dddd", 1}}},
+        {"not in plain mode", false, {{100, 100, "a", 0}, {100, 112, "bb", 0}, {100, 124, "ccc", 0}, {100, 136, "dddd", 0}}},
+        {"three are not enough", true, {{100, 100, "a", 0}, {100, 112, "bb", 0}, {100, 124, "ccc", 0}, {300, 100, "zz", 0}}},
+        {"unless the third ends with the first", true,
+         {{100, 100, "ab", 1}, {100, 112, "cde", 1}, {100, 124, "xy", 1}, {300, 100, "zz", 0}}},
+        {"a gap of 4 sizes restarts", true,
+         {{100, 100, "a", 0}, {100, 112, "bb", 0}, {100, 200, "ccc", 1}, {100, 212, "dddd", 1}, {100, 224, "eeeee", 1},
+          {100, 236, "ffffff", 1}}},
+        {"numbered across columns", true,
+         {{100, 100, "a", 1}, {100, 112, "aa", 1}, {100, 124, "aaa", 1}, {100, 136, "aaaa", 1}, {300, 100, "b", 2},
+          {300, 112, "bb", 2}, {300, 124, "bbb", 2}, {300, 136, "bbbb", 2}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        page.clear();
+        pdf_uline_processor proc(c.tables);
+        for (const auto& w : c.words)
+            page.addWord(hword(std::get<0>(w), std::get<1>(w), std::get<2>(w)));
+        coalesce();
+        std::map<std::string, int> group;
+        for (const TextBlock* b : page.blocks)
+            for (const TextLine* l : chainOf(b->lines))
+                for (const TextWord* w : chainOf(l->words)) {
+                    group[wordText(w)] = w->columnGroup;
+                    EXPECT_EQ(w->cellIndex, 0);
+                }
+        for (const auto& w : c.words)
+            EXPECT_EQ(group[std::get<2>(w)], std::get<3>(w)) << std::get<2>(w);
+    }
+}
+
+} // namespace

@@ -1,66 +1,47 @@
-// The RTF output device driven by hand: document head, paper and section words, colour table,
-// margins, hexadecimal bytes and its internal errors.
+// The RTF output device: document head, page words, colour table, margins, its internal
+// errors, and what it takes from small hand-made PDF files (Type 3 sizes, links).
 #include "RtfOutputDev.h"
-#include "TextBlock.h"
-#include "TextPage.h"
-#include "TextWord.h"
+#include "TextPool.h"
 #include "page_margins.h"
+#include "pdf_open.h"
 #include "pdf_ulin.h"
-#include "vlx_conv.h"
-#include "vlx_testsupport.h"
+#include "rtf_test_util.h"
 
 #include <GfxState.h>
-#include <Page.h>
+#include <PDFDoc.h>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
 #include <fstream>
-#include <memory>
+#include <functional>
+#include <map>
 #include <sstream>
+
+using namespace rtft;
 
 namespace {
 
-const char* const HEAD = "{\\rtf \\ansi\\ansicpg1252\\deff0\r\n"
-                         "{\\fonttbl"
-                         "{\\f11\\fswiss\\fcharset0 Arial Narrow;}"
-                         "{\\f10\\fswiss\\fcharset0 Arial;}"
-                         "{\\f12\\fswiss\\fcharset0 Franklin Gothic;}"
-                         "{\\f13\\fswiss\\fcharset0 Verdana;}"
-                         "{\\f20\\froman\\fcharset0 Times New Roman;}"
-                         "{\\f21\\froman\\fcharset0 Garamond;}"
-                         "{\\f22\\froman\\fcharset0 Palatino Linotype;}"
-                         "{\\f30\\fmodern\\fcharset0 Courier New;}"
-                         "{\\f31\\fmodern\\fcharset0 Lucida Console;}"
-                         "{\\f40\\ftech\\fcharset2 Symbol;}"
-                         "{\\f50\\fscript\\fcharset0 Garamond;}"
-                         "{\\f60 Haettenschweiler;}"
-                         "}\r\n";
+const char* const HEAD = "{\\rtf \\ansi\\ansicpg1252\\deff0\r\n{\\fonttbl"
+                         "{\\f11\\fswiss\\fcharset0 Arial Narrow;}{\\f10\\fswiss\\fcharset0 Arial;}"
+                         "{\\f12\\fswiss\\fcharset0 Franklin Gothic;}{\\f13\\fswiss\\fcharset0 Verdana;}"
+                         "{\\f20\\froman\\fcharset0 Times New Roman;}{\\f21\\froman\\fcharset0 Garamond;}"
+                         "{\\f22\\froman\\fcharset0 Palatino Linotype;}{\\f30\\fmodern\\fcharset0 Courier New;}"
+                         "{\\f31\\fmodern\\fcharset0 Lucida Console;}{\\f40\\ftech\\fcharset2 Symbol;}"
+                         "{\\f50\\fscript\\fcharset0 Garamond;}{\\f60 Haettenschweiler;}}\r\n";
 
 std::string slurp(const std::string& p)
 {
-    std::ifstream f(p, std::ios::binary);
     std::stringstream s;
-    s << f.rdbuf();
+    s << std::ifstream(p, std::ios::binary).rdbuf();
     return s.str();
 }
 
-size_t count(const std::string& s, const std::string& what)
+std::string tk_message(const std::function<void()>& f)
 {
-    size_t n = 0;
-    for (size_t p = s.find(what); p != std::string::npos; p = s.find(what, p + 1))
-        ++n;
-    return n;
-}
-
-// A plain word of 5-point characters from x on baseline `base`.
-vlx::TextWord* word(const std::string& text, double x, double base, double fs = 10)
-{
-    auto* w = new vlx::TextWord(0, base, fs);
-    for (size_t i = 0; i < text.size(); ++i)
-        w->addChar(nullptr, x + static_cast<double>(i) * 5, base, 5, 0, static_cast<unsigned char>(text[i]));
-    return w;
+    try {
+        f();
+    } catch (const tk_exception& e) {
+        return e.message;
+    }
+    return "(nothing thrown)";
 }
 
 class Device : public ::testing::Test {
@@ -71,20 +52,14 @@ protected:
         dev = std::make_unique<RtfOutputDev>(out.path.c_str(), 0, 0, false);
         ASSERT_TRUE(dev->isOk());
     }
-    void TearDown() override { dev.reset(); }
-
-    // Everything written so far.
-    std::string written()
-    {
-        std::fflush(dev->stream());
-        return slurp(out.path);
-    }
-    // What the calls in f add to the document.
+    // What f adds to the file.
     template <class F> std::string added(F f)
     {
-        size_t before = written().size();
+        std::fflush(dev->stream());
+        size_t before = slurp(out.path).size();
         f();
-        return written().substr(before);
+        std::fflush(dev->stream());
+        return slurp(out.path).substr(before);
     }
     void startPage(double w, double h)
     {
@@ -92,217 +67,202 @@ protected:
         GfxState state(72, 72, &box, 0, true);
         dev->startPage(1, &state, nullptr);
     }
-
+    // The margins line a page of the words writes.
+    std::string flush(const std::vector<vlx::TextWord*>& words)
+    {
+        startPage(612, 792);
+        for (vlx::TextWord* w : words)
+            dev->textPage()->addWord(w);
+        std::string s = added([&] { dev->flushPage(); });
+        size_t at = s.find("\\margt");
+        return at == std::string::npos ? s : s.substr(at, s.find("\r\n", at) - at);
+    }
     vellix_convertor conv{vellix_convertor::console_form};
     pdf_uline_processor proc{false};
     vlxtest::TempFile out{vlxtest::temp_path(".rtf")};
     std::unique_ptr<RtfOutputDev> dev;
 };
 
-TEST_F(Device, HeadIsTheRtfWordsAndTheTwelveFontsThenTheClosingBrace)
+TEST_F(Device, HeadPagesAndColourTable)
 {
-    EXPECT_EQ(written(), HEAD);
-    dev.reset();
-    EXPECT_EQ(slurp(out.path), std::string(HEAD) + "}\r\n");
-}
-
-TEST_F(Device, FirstPageHasPaperWordsAndTheColourTable)
-{
+    EXPECT_EQ(added([] {}), "");
+    EXPECT_EQ(slurp(out.path), HEAD);
     EXPECT_EQ(added([&] { startPage(612, 792); }), "\\jexpand\\viewkind1\\paperw12240\\paperh15840\r\n");
     std::string flush = added([&] { dev->flushPage(); });
-    ASSERT_EQ(flush.rfind("{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue50;", 0), 0u) << flush;
-    size_t end = flush.find("}\r\n");
-    ASSERT_NE(end, std::string::npos);
-    const std::string table = flush.substr(0, end + 3);
-    EXPECT_EQ(count(table, "\\red"), 216u);
-    EXPECT_EQ(count(table, ";"), 217u) << "the automatic colour and 216 entries";
-    // Blue varies fastest, red slowest: entry 36 (RTF colour 37) is the first with red 50.
-    std::vector<std::string> entries;
-    std::stringstream ss(table.substr(std::string("{\\colortbl;").size()));
-    for (std::string e; std::getline(ss, e, ';');)
-        entries.push_back(e);
-    ASSERT_GE(entries.size(), 216u);
-    EXPECT_EQ(entries[0], "\\red0\\green0\\blue0");
-    EXPECT_EQ(entries[5], "\\red0\\green0\\blue250");
-    EXPECT_EQ(entries[6], "\\red0\\green50\\blue0");
-    EXPECT_EQ(entries[36], "\\red50\\green0\\blue0");
-    EXPECT_EQ(entries[215], "\\red250\\green250\\blue250");
-    // A page without text keeps no margins.
-    EXPECT_EQ(flush.substr(end + 3), "\\margt0\\margb0\\margr0\\margl0\r\n");
-}
+    std::string table = "{\\colortbl;";
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                table += "\\red" + std::to_string(50 * r) + "\\green" + std::to_string(50 * g) + "\\blue" +
+                         std::to_string(50 * b) + ";";
+    EXPECT_EQ(flush, table + "}\r\n\\margt0\\margb0\\margr0\\margl0\r\n"); // no text: no margins
 
-TEST_F(Device, LaterPagesStartASectionFromThePreviousTopMarginAndHaveNoColourTable)
-{
-    startPage(612, 792);
-    dev->flushPage();
-    vlx::pageMargins.top = 50; // as the first page's flush would leave it
-    EXPECT_EQ(added([&] { startPage(2000, 2000); }),
-              "\\sect\\sectd\\sbkpage\\margtsxn920\\pard\r\n\\jexpand\\viewkind1\\paperw31660\\paperh31660\r\n");
+    vlx::pageMargins.top = 50;
+    EXPECT_EQ(added([&] { startPage(2000, 1582.99); }),
+              "\\sect\\sectd\\sbkpage\\margtsxn920\\pard\r\n\\jexpand\\viewkind1\\paperw31660\\paperh31659\r\n");
     EXPECT_EQ(dev->textPage()->pageWidth, 1583.0);
-    EXPECT_EQ(dev->textPage()->pageHeight, 1583.0);
-    std::string flush = added([&] { dev->flushPage(); });
-    EXPECT_EQ(flush.find("\\colortbl"), std::string::npos);
-    EXPECT_EQ(flush, "\\margt0\\margb0\\margr0\\margl0\r\n");
+    dev->flushPage();
+    vlx::pageMargins.top = 2; // no negative section margin
+    EXPECT_TRUE(startsWith(added([&] { startPage(612, 792); }), "\\sect\\sectd\\sbkpage\\margtsxn0\\pard\r\n"));
 
-    // A top margin under 4 points would give a negative section margin.
-    vlx::pageMargins.top = 2;
-    EXPECT_EQ(added([&] { startPage(612, 792); }).rfind("\\sect\\sectd\\sbkpage\\margtsxn0\\pard\r\n", 0), 0u);
-}
-
-TEST_F(Device, PaperJustBelowTheLimitIsTruncatedNotRounded)
-{
-    std::string s = added([&] { startPage(1582.99, 0.06); });
-    EXPECT_EQ(s, "\\jexpand\\viewkind1\\paperw31659\\paperh1\r\n");
-}
-
-// The margins line of a flush, and the bounds of the blocks that page had.
-struct Flushed {
-    std::string line;
-    double xmin = 9999, xmax = 0, ymin = 9999, ymax = 0;
-};
-
-class DeviceMargins : public Device {
-protected:
-    Flushed flush(const std::vector<vlx::TextWord*>& words, double w = 612, double h = 792)
-    {
-        startPage(w, h);
-        for (vlx::TextWord* wd : words)
-            dev->textPage()->addWord(wd);
-        Flushed f;
-        std::string s = added([&] { dev->flushPage(); });
-        size_t at = s.find("\\margt");
-        EXPECT_NE(at, std::string::npos) << s;
-        if (at != std::string::npos)
-            f.line = s.substr(at, s.find("\r\n", at) - at);
-        const vlx::TextPage* page = dev->textPage();
-        EXPECT_GT(page->blockCount, 0);
-        for (int i = 0; i < page->blockCount; ++i) {
-            f.xmin = std::min(f.xmin, page->blocks[i]->xMin);
-            f.xmax = std::max(f.xmax, page->blocks[i]->xMax);
-            f.ymin = std::min(f.ymin, page->blocks[i]->yMin);
-            f.ymax = std::max(f.ymax, page->blocks[i]->yMax);
-        }
-        return f;
-    }
-    static std::string line(int top, int bottom, int right, int left)
-    {
-        return "\\margt" + std::to_string(top * 20) + "\\margb" + std::to_string(bottom * 20) + "\\margr" +
-               std::to_string(right * 20) + "\\margl" + std::to_string(left * 20);
-    }
-};
-
-TEST_F(DeviceMargins, TextBlocksGiveWholePointMargins)
-{
-    Flushed f = flush({word("Alpha", 72.6, 100), word("Omega", 300, 700)});
-    ASSERT_LT(f.xmax, 612);
-    const int left = static_cast<int>(f.xmin);
-    const int top = static_cast<int>(f.ymin * 0.97);
-    const int right = static_cast<int>((612 - f.xmax) * 0.98);
-    const int bottom = static_cast<int>((792 - f.ymax) * 0.2);
-    EXPECT_EQ(left, 72) << "truncated, not rounded";
-    EXPECT_EQ(f.line, line(top, bottom, right, left));
-    EXPECT_EQ(vlx::pageMargins.left, left);
-    EXPECT_EQ(vlx::pageMargins.top, top);
-    EXPECT_EQ(vlx::pageMargins.right, right);
-    EXPECT_EQ(vlx::pageMargins.bottom, bottom);
-
-    // The next page's section starts 4 points above this page's top margin.
-    std::string next = added([&] { startPage(612, 792); });
-    EXPECT_EQ(next.rfind("\\sect\\sectd\\sbkpage\\margtsxn" + std::to_string((top - 4) * 20) + "\\pard\r\n", 0), 0u)
-        << next;
-}
-
-TEST_F(DeviceMargins, TextAcrossTheWholeWidthLeavesNoRightMargin)
-{
-    std::string wide(124, 'W'); // 620 points from x = 0
-    Flushed f = flush({word(wide, 0, 400)});
-    ASSERT_GE(f.xmax, 612);
-    EXPECT_EQ(f.line, line(static_cast<int>(f.ymin * 0.97), static_cast<int>((792 - f.ymax) * 0.2), 0, 0));
-}
-
-TEST_F(DeviceMargins, TextOffThePageGivesNoNegativeMargins)
-{
-    // Above the top edge and hanging over the bottom edge.
-    Flushed f = flush({word("High", -20, 2), word("Low", 100, 800)});
-    ASSERT_LT(f.ymin, 0);
-    ASSERT_GT(f.ymax, 792);
-    EXPECT_EQ(f.line, line(0, 0, static_cast<int>((612 - f.xmax) * 0.98), 0));
-}
-
-TEST_F(Device, HexBytesAreTwoLowercaseDigits)
-{
     EXPECT_EQ(added([&] {
-                  for (int b : {0x00, 0x0f, 0x7f, 0xab, 0xff})
+                  for (int b : {0x00, 0x0f, 0xab, 0xff})
                       dev->putHexByte(b);
               }),
-              "000f7fabff");
+              "000fabff");
+    dev.reset();
+    std::string all = slurp(out.path);
+    EXPECT_EQ(all.substr(all.size() - 3), "}\r\n");
 }
 
-TEST_F(Device, OutputToFileWritesExactlyTheGivenLength)
+TEST_F(Device, MarginsFromTheTextBlocks)
 {
-    EXPECT_EQ(added([&] {
-                  RtfOutputDev::outputToFile(dev->stream(), "abc\0def", 7);
-                  RtfOutputDev::outputToFile(dev->stream(), "ignored", 0);
-              }),
-              std::string("abc\0def", 7));
+    std::string line = flush({word(U"Alpha", 72.6, 100, 10), word(U"Omega", 300, 700, 10)});
+    const vlx::TextPage* page = dev->textPage();
+    double xmin = 9999, xmax = 0, ymin = 9999, ymax = 0;
+    for (int i = 0; i < page->blockCount; ++i) {
+        xmin = std::min(xmin, page->blocks[i]->xMin), xmax = std::max(xmax, page->blocks[i]->xMax);
+        ymin = std::min(ymin, page->blocks[i]->yMin), ymax = std::max(ymax, page->blocks[i]->yMax);
+    }
+    int top = static_cast<int>(ymin * 0.97), bottom = static_cast<int>((792 - ymax) * 0.2),
+        right = static_cast<int>((612 - xmax) * 0.98);
+    EXPECT_EQ(line, "\\margt" + std::to_string(20 * top) + "\\margb" + std::to_string(20 * bottom) + "\\margr" +
+                        std::to_string(20 * right) + "\\margl1440"); // 72.6 truncated
+    EXPECT_EQ(vlx::pageMargins.top, top);
+    EXPECT_EQ(vlx::pageMargins.right, right);
+    // Text across the whole width and off the top and bottom edges: no negative margins.
+    line = flush({word(U"High", -20, 2, 10), word(U"Low", 100, 800, 10), word(std::u32string(130, U'W'), 0, 400, 10)});
+    EXPECT_EQ(line, "\\margt0\\margb0\\margr0\\margl0");
 }
 
-TEST_F(Device, SecondLiveDeviceIsAnInternalError)
+TEST_F(Device, InternalErrors)
 {
     vlxtest::TempFile other(vlxtest::temp_path(".rtf"));
-    try {
-        RtfOutputDev second(other.path.c_str(), 0, 0, false);
-        FAIL() << "a second device was built";
-    } catch (const tk_exception& e) {
-        EXPECT_EQ(e.level, 2);
-        EXPECT_EQ(e.message, tk_mail_assertion::make_message("..\\TK/tk_singl", 35));
-    }
+    EXPECT_EQ(tk_message([&] { RtfOutputDev(other.path.c_str(), 0, 0, false); }),
+              tk_mail_assertion::make_message("..\\TK/tk_singl", 35));
     EXPECT_EQ(RtfOutputDev::slot(), dev.get()) << "the first device stays registered";
 }
 
-TEST(DeviceWithoutFile, WritesNothingAndRefusesPages)
+TEST(DeviceWithout, FileJobOrProcessor)
 {
+    const std::string singleton = tk_mail_assertion::make_message("..\\TK/tk_singl", 59);
+    vlxtest::TempFile out(vlxtest::temp_path(".rtf"));
+    {
+        pdf_uline_processor proc(false);
+        RtfOutputDev dev(out.path.c_str(), 0, 0, false);
+        PDFRectangle box(0, 0, 612, 792);
+        GfxState state(72, 72, &box, 0, true);
+        dev.startPage(1, &state, nullptr); // no job: held until the library returns
+        EXPECT_EQ(tk_message([&] { dev.rethrowPending(); }), singleton);
+    }
     vellix_convertor conv(vellix_convertor::console_form);
+    {
+        RtfOutputDev dev(out.path.c_str(), 0, 0, false);
+        EXPECT_EQ(tk_message([&] { dev.flushPage(); }), singleton); // no processor
+    }
     pdf_uline_processor proc(false);
     RtfOutputDev dev("/nonexistent-folder-of-vellix/out.rtf", 0, 0, false);
     EXPECT_FALSE(dev.isOk());
     EXPECT_EQ(dev.textPage(), nullptr);
-    EXPECT_EQ(dev.stream(), nullptr);
-    try {
-        dev.flushPage();
-        FAIL() << "a device without a file flushed a page";
-    } catch (const tk_exception& e) {
-        EXPECT_EQ(e.message, tk_mail_assertion::make_message("../PDFR/RtfOutputDev", 7381));
-    }
+    EXPECT_EQ(tk_message([&] { dev.flushPage(); }), tk_mail_assertion::make_message("../PDFR/RtfOutputDev", 7381));
 }
 
-TEST(DeviceWithoutJob, StartingAPageNeedsTheJob)
+// ---- from PDF files ----
+
+// One Letter page with font /F1, the content and the annotations (objects 6...), then more objects.
+std::string onePage(const std::string& font, const std::string& content, const std::vector<std::string>& annots,
+                    const std::vector<std::string>& more = {})
 {
-    vlxtest::TempFile out(vlxtest::temp_path(".rtf"));
-    pdf_uline_processor proc(false);
-    RtfOutputDev dev(out.path.c_str(), 0, 0, false);
-    PDFRectangle box(0, 0, 612, 792);
-    GfxState state(72, 72, &box, 0, true);
-    dev.startPage(1, &state, nullptr); // held until the library returns
-    try {
-        dev.rethrowPending();
-        FAIL() << "a page started without the job";
-    } catch (const tk_exception& e) {
-        EXPECT_EQ(e.message, tk_mail_assertion::make_message("..\\TK/tk_singl", 59));
+    auto stream = [](const std::string& d) {
+        return "<< /Length " + std::to_string(d.size()) + " >>\nstream\n" + d + "\nendstream";
+    };
+    std::string refs;
+    for (size_t i = 0; i < annots.size(); ++i)
+        refs += std::to_string(6 + i) + " 0 R ";
+    std::vector<std::string> objs = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                     "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 "
+                                     "4 0 R >> >> /Contents 5 0 R /Annots [" + refs + "] >>",
+                                     font, stream(content)};
+    objs.insert(objs.end(), annots.begin(), annots.end());
+    for (const std::string& m : more)
+        objs.push_back(m.rfind("stream:", 0) == 0 ? stream(m.substr(7)) : m);
+    std::string s = "%PDF-1.4\n", xref;
+    for (size_t i = 0; i < objs.size(); ++i) {
+        char entry[24];
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", s.size());
+        xref += entry;
+        s += std::to_string(i + 1) + " 0 obj\n" + objs[i] + "\nendobj\n";
     }
+    std::string n = std::to_string(objs.size() + 1);
+    return s + "xref\n0 " + n + "\n0000000000 65535 f \n" + xref + "trailer\n<< /Size " + n +
+           " /Root 1 0 R >>\nstartxref\n" + std::to_string(s.size()) + "\n%%EOF\n";
 }
 
-TEST(DeviceWithoutProcessor, FlushNeedsTheProcessor)
+// Each word of page 1 with its size and the URI it links to.
+std::map<std::string, std::pair<double, std::string>> pageWords(const std::string& pdf)
 {
-    vlxtest::TempFile out(vlxtest::temp_path(".rtf"));
     vellix_convertor conv(vellix_convertor::console_form);
-    RtfOutputDev dev(out.path.c_str(), 0, 0, false);
-    try {
-        dev.flushPage();
-        FAIL();
-    } catch (const tk_exception& e) {
-        EXPECT_EQ(e.message, tk_mail_assertion::make_message("..\\TK/tk_singl", 59));
+    pdf_uline_processor proc(false);
+    vlxtest::TempFile src(vlxtest::temp_path(".pdf")), dest(vlxtest::temp_path(".rtf"));
+    std::ofstream(src.path, std::ios::binary) << pdf;
+    std::unique_ptr<PDFDoc> doc = pdf_open_document(src.path, "");
+    RtfOutputDev dev(dest.path.c_str(), 0, 0, false);
+    doc->displayPage(&dev, 1, 72, 72, 0, false, true, false);
+    doc->processLinks(&dev, 1);
+    dev.rethrowPending();
+    std::map<std::string, std::pair<double, std::string>> m;
+    for (vlx::TextPool* pool : dev.textPage()->pools)
+        for (int b = pool->minBaseIdx; b <= pool->maxBaseIdx; ++b)
+            for (vlx::TextWord* w = pool->getPool(b); w; w = w->next)
+                m[std::string(w->text.begin(), w->text.begin() + w->len)] = {w->fontSize, w->link ? w->linkURI : ""};
+    return m;
+}
+
+TEST(DevicePass, Type3SizeFollowsTheGlyphWidths)
+{
+    struct Row {
+        const char *differences, *widths, *matrix; // codes from 97; glyph space
+        double size;                               // of 10-point text
+    } rows[] = {
+        {"/a /m /one", "500 300 400", "0.001 0 0 0.001", 5},  // narrow m
+        {"/m /a /m", "300 500 600", "0.001 0 0 0.001", 10},   // the last m counts
+        {"/m /one /b", "0 400 450", "0.001 0 0 0.001", 8},    // m without width: a letter
+        {"/one /two /three", "0 450 300", "0.001 0 0 0.001", 9}, // no letter: first glyph with width
+        {"/a /m /one", "500 600 400", "0.001 0 0 0.002", 20},    // tall matrix
+        {"/a /m /one", "0 0 0", "0.001 0 0 0.001", 10},          // no width at all
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.differences) + " / " + r.widths + " / " + r.matrix);
+        std::string font = std::string("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [") +
+                           r.matrix + " 0 0] /CharProcs 7 0 R /Encoding << /Type /Encoding /BaseEncoding "
+                           "/MacExpertEncoding /Differences [97 " + r.differences + "] >> /FirstChar 97 /LastChar 99 "
+                           "/Widths [" + r.widths + "] /Resources << >> >>";
+        auto words = pageWords(onePage(font, "BT /F1 10 Tf 72 700 Td (abc) Tj ET", {},
+                                       {"<< >>", "<< /a 8 0 R /b 8 0 R /m 8 0 R /one 8 0 R /two 8 0 R /three 8 0 R >>",
+                                        "stream:500 0 0 0 500 700 d1 0 0 500 700 re f"}));
+        ASSERT_FALSE(words.empty());
+        for (const auto& [text, w] : words) // glyphs without width may stand as words of their own
+            EXPECT_NEAR(w.first, r.size, 1e-9) << text;
     }
+}
+
+TEST(DevicePass, LinksReachTheWordsStartingInsideThem)
+{
+    auto uri = [](const std::string& rect, const std::string& target) {
+        return "<< /Type /Annot /Subtype /Link /Rect [" + rect + "] /Border [0 0 0] /A << /S /URI /URI (" + target +
+               ") >> >>";
+    };
+    // Helvetica 12 from x 72: alpha at 72, beta at about 104.7, gamma at about 131.4.
+    auto words = pageWords(onePage(
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>",
+        "BT /F1 12 Tf 72 700 Td (alpha beta gamma) Tj ET",
+        {uri("70 690 120 720", "http://example.com/first"), uri("100 690 110 720", "http://example.com/second"),
+         "<< /Type /Annot /Subtype /Link /Rect [125 690 200 720] /Border [0 0 0] /A << /S /GoTo /D [3 0 R /XYZ 0 792 0] >> >>",
+         "<< /Type /Annot /Subtype /Link /Rect [0 0 612 792] /Border [0 0 0] >>"}));
+    EXPECT_EQ(words["alpha"].second, "http://example.com/first");
+    EXPECT_EQ(words["beta"].second, "http://example.com/second"); // the later link wins
+    EXPECT_EQ(words["gamma"].second, "");                         // other actions change nothing
+    EXPECT_EQ(words.size(), 3u);
 }
 
 } // namespace

@@ -1,187 +1,265 @@
-// The paragraph writer: rows, tab stops, paragraph breaks and their properties.
-#include "test_page_builder.h"
+// The paragraph writer and the section, column and table writer.
+#include "rtf_test_util.h"
+#include "section_writer.h"
 
-#include <gtest/gtest.h>
-
-
-using namespace writers_test;
+using namespace rtft;
 
 namespace {
 
 class Paragraphs : public WriterTest {
 protected:
-    ~Paragraphs() override
+    // The lines with left 72 and right 540, after a closed paragraph unless told otherwise.
+    std::string write(std::vector<vlx::TextLine*> lines, double top, double indentBase, bool noCrlf = false,
+                      bool inTable = false, bool closed = true)
     {
-        for (vlx::TextLine* l : owned)
-            delete l;
-    }
-
-    vlx::TextLine* add(vlx::TextLine* l)
-    {
-        owned.push_back(l);
-        return l;
-    }
-
-    // Writes the lines owned so far (or the given ones) with left 72 and right 540.
-    std::string write(double top, double indentBase, bool noCrlf = false, bool inTable = false,
-                      std::vector<vlx::TextLine*> lines = {})
-    {
-        if (lines.empty())
-            lines = owned;
+        pb.page.paragraphClosed = closed;
         Capture c;
         pb.page.writeParagraphs(c.out(), writeOut, top, 72, indentBase, 540, vlx::TagWord(), vlx::ColorList(),
                                 lines.data(), static_cast<int>(lines.size()), noCrlf, inTable);
         return c.str();
     }
-
-    PageBuilder pb;
-    std::vector<vlx::TextLine*> owned;
+    vlx::TextLine* text(const std::string& s, double x, double base, double fs = 10, double charW = 7)
+    {
+        return own(textLine(s, x, base, fs, charW));
+    }
 };
 
-std::vector<std::string> rightIndents(const std::string& s)
+TEST_F(Paragraphs, FirstLineIndentsAndRowPieces)
 {
-    std::vector<std::string> out;
-    for (size_t p = s.find("\\ri"); p != std::string::npos; p = s.find("\\ri", p + 1))
-        out.push_back(s.substr(p + 3, s.find(' ', p) - p - 3));
-    return out;
-}
-
-} // namespace
-
-TEST_F(Paragraphs, EmptyArrayWritesNothing)
-{
-    EXPECT_EQ(write(0, 72), "");
-}
-
-TEST_F(Paragraphs, FirstLineOpensAParagraphWithItsIndents)
-{
-    // 11 characters 7 points wide from x 100: to 177; box 90.5 to 103.5.
-    vlx::TextLine* l = add(textLine("hello world", 100, 100, 10, 7));
-    std::string out = write(95, 72);
-    EXPECT_EQ(out, "\\plain\\pard\\sl-170 \\li0 \\ri7260 \\fi560 " + lineText(l) + "\r\n\r\n");
-    EXPECT_TRUE(bracesOk(out));
-    EXPECT_FALSE(pb.page.paragraphClosed);
-    EXPECT_FALSE(pb.page.sectionFresh);
-}
-
-TEST_F(Paragraphs, NarrowCharactersScaleTheRightIndent)
-{
-    // 5-point characters at 10 points: 0.5 of the size, so the right indent is 90 %.
-    vlx::TextLine* l = add(textLine("abcd", 72, 100, 10, 5));
-    std::string out = write(95, 72);
-    EXPECT_EQ(out, "\\plain\\pard\\sl-170 \\li0 \\ri8064 " + lineText(l) + "\r\n\r\n");
-}
-
-TEST_F(Paragraphs, TinySingleCharacterIsNotWritten)
-{
-    vlx::TextLine* dot = add(textLine(".", 100, 100, 10, 0.2));
-    vlx::TextLine* l = add(textLine("hello world", 100, 100, 10, 7));
-    std::string both = write(95, 72);
-    pb.page.paragraphClosed = true;
-    std::string alone = write(95, 72, false, false, {l});
-    EXPECT_EQ(both, alone);
-    (void)dot;
-}
-
-TEST_F(Paragraphs, PiecesOfOneRowAreSeparatedByATab)
-{
-    vlx::TextLine* a = add(textLine("left", 100, 100, 10, 7));   // 100 to 128
-    vlx::TextLine* b = add(textLine("right", 168, 100, 10, 7));  // 40 points further
-    std::string out = write(95, 72);
-    // 168 * 0.998 = 167.664 from the left 72.
-    EXPECT_EQ(out, "\\plain\\pard\\sl-170 \\li0 \\ri6740 \\fi560 " + lineText(a) + "\r\n" + "\\plain\\tx1913 \\tab " +
+    EXPECT_EQ(write({}, 0, 72), "");
+    vlx::TextLine* a = text("left", 100, 100);  // 100 to 128, box 90.5 to 103.5
+    vlx::TextLine* b = text("right", 168, 100); // 40 points further: a tab, 168 * 0.998 from 72
+    vlx::TextLine* dot = text(".", 100, 100, 10, 0.2); // a stray dot is not written
+    std::string out = write({dot, a, b}, 95, 72);
+    EXPECT_EQ(out, "\\plain\\pard\\sl-170 \\li0 \\ri6740 \\fi560 " + lineText(a) + "\r\n\\plain\\tx1913 \\tab " +
                        lineText(b) + "\r\n\r\n");
     EXPECT_TRUE(bracesOk(out));
+    EXPECT_FALSE(pb.page.paragraphClosed || pb.page.sectionFresh);
+    // 5-point characters at 10 points: the right indent is scaled to 90 %.
+    vlx::TextLine* narrow = text("abcd", 72, 100, 10, 5);
+    EXPECT_EQ(write({narrow}, 95, 72), "\\plain\\pard\\sl-170 \\li0 \\ri8064 " + lineText(narrow) + "\r\n\r\n");
 }
 
 TEST_F(Paragraphs, LargeGapBeforeTheFirstLineIsWrittenAsEmptyLines)
 {
-    vlx::TextLine* l = add(textLine("hello world", 100, 100, 10, 7)); // yMax 103.5, height 13
-    pb.page.paragraphClosed = false;
-    std::string out = write(73.5, 72); // 30 points above the line's bottom
+    vlx::TextLine* l = text("hello world", 100, 100); // bottom 103.5, height 13
+    std::string out = write({l}, 73.5, 72, false, false, false);
     EXPECT_EQ(out, "\\plain\\par\n\\sl-100\\fs10\\par\\sl-240\\fs24\\par\\pard\\pard\\sl-260 \\li0 \\ri7260 \\fi560 " +
                        lineText(l) + "\r\n\r\n");
     EXPECT_TRUE(bracesOk(out));
 }
 
-TEST_F(Paragraphs, EvenlySpacedLinesStayInOneParagraph)
+TEST_F(Paragraphs, ParagraphEnds)
 {
-    vlx::TextLine* a = add(textLine("aaaa bbbb cccc", 100, 100, 10, 7));
-    vlx::TextLine* b = add(textLine("dddd eeee ffff", 100, 112, 10, 7));
-    vlx::TextLine* c = add(textLine("end.", 100, 124, 10, 7)); // short, but ends the sentence
-    std::string out = write(91.5, 100);
-    EXPECT_EQ(out, "\\plain\\pard\\sl-240 \\li560 \\ri6840 " + lineText(a) + "\r\n" + "\\plain" + lineText(b) + "\r\n" +
-                       "\\plain" + lineText(c) + "\r\n\r\n");
-}
-
-TEST_F(Paragraphs, ShortLineWithoutPeriodStartsAParagraph)
-{
-    vlx::TextLine* a = add(textLine("aaaa bbbb cccc", 100, 100, 10, 7));
-    vlx::TextLine* b = add(textLine("dddd eeee ffff", 100, 112, 10, 7));
-    vlx::TextLine* c = add(textLine("short", 100, 124, 10, 7)); // ends at 135
-    std::string out = write(91.5, 100);
-    EXPECT_EQ(out, "\\plain\\pard\\sl-240 \\li560 \\ri6840 " + lineText(a) + "\r\n" + "\\plain" + lineText(b) + "\r\n" +
-                       "\\plain\\par\n\\pard\\sl-240 \\li560 \\ri8100 " + lineText(c) + "\r\n\r\n");
+    vlx::TextLine* a = text("aaaa bbbb cccc", 100, 100);
+    vlx::TextLine* b = text("dddd eeee ffff", 100, 112);
+    std::string body = "\\plain\\pard\\sl-240 \\li560 \\ri6840 " + lineText(a) + "\r\n\\plain" + lineText(b) + "\r\n";
+    vlx::TextLine* period = text("end.", 100, 124); // short, but ends a sentence
+    EXPECT_EQ(write({a, b, period}, 91.5, 100), body + "\\plain" + lineText(period) + "\r\n\r\n");
+    vlx::TextLine* shortLine = text("short", 100, 124);
+    std::string out = write({a, b, shortLine}, 91.5, 100);
+    EXPECT_EQ(out, body + "\\plain\\par\n\\pard\\sl-240 \\li560 \\ri8100 " + lineText(shortLine) + "\r\n\r\n");
     EXPECT_TRUE(bracesOk(out));
+
+    // A spacing change of 0.015 x 10 keeps the paragraph, 0.2 does not.
+    vlx::TextLine* near = text("dddd eeee ffff", 100, 112.1);
+    EXPECT_EQ(write({a, near}, 91.5, 100).find("\\par\n"), std::string::npos);
+    near->yMax += 0.1;
+    EXPECT_NE(write({a, near}, 91.5, 100).find("\r\n\\plain\\par\n\\pard\\sl-24"), std::string::npos);
 }
 
-TEST_F(Paragraphs, SmallSpacingChangesKeepTheParagraph)
+TEST_F(Paragraphs, NoCrlfGivesEveryParagraphTheSameRightIndent)
 {
-    add(textLine("aaaa bbbb cccc", 100, 100, 10, 7));
-    add(textLine("dddd eeee ffff", 100, 112.1, 10, 7)); // 0.1 more than 12: within 0.015 * 10
-    std::string kept = write(91.5, 100);
-    EXPECT_EQ(kept.find("\\par\n"), std::string::npos);
-
-    owned.back()->yMax += 0.1; // now 0.2 more
-    pb.page.paragraphClosed = true;
-    std::string broken = write(91.5, 100);
-    EXPECT_NE(broken.find("\r\n\\plain\\par\n\\pard\\sl-24"), std::string::npos) << broken;
+    std::string out = write({text("aaaa bbbb cccc dddd", 100, 100), text("short", 100, 124),
+                             text("a much longer line of text", 100, 160)}, 91.5, 100, true);
+    EXPECT_EQ(count(out, "\\ri"), 3u) << out;
+    EXPECT_EQ(count(out, "\\ri5160 "), 3u) << out; // from the widest line, to 282
 }
 
-TEST_F(Paragraphs, NoCrlfMeasuresEveryRightIndentFromTheWidestLine)
+TEST_F(Paragraphs, TableTextAfterAGapIsStillInTheTable)
 {
-    add(textLine("aaaa bbbb cccc dddd", 100, 100, 10, 7));
-    add(textLine("short", 100, 124, 10, 7));
-    add(textLine("a much longer line of text", 100, 160, 10, 7)); // the widest: to 282
-    std::string out = write(91.5, 100, true);
-    std::vector<std::string> ri = rightIndents(out);
-    ASSERT_EQ(ri.size(), 3u) << out;
-    for (const std::string& v : ri)
-        EXPECT_EQ(v, "5160");
-}
-
-TEST_F(Paragraphs, TableTextStaysInItsRowAfterAGap)
-{
-    // 2-point text: after the gap the spacing (2.6) is too small to open a paragraph by itself,
-    // but the gap's \pard ended the table paragraph, so the properties are written again.
-    add(textLine("aaaa bbbb", 100, 100, 2, 2));
-    add(textLine("cccc dddd", 100, 140, 2, 2));
-    pb.page.paragraphClosed = true;
-    std::string out = write(98, 100, false, true);
+    // 2-point text: the gap's \pard ends the table paragraph, so \intbl is written again.
+    std::string out = write({text("aaaa bbbb", 100, 100, 2, 2), text("cccc dddd", 100, 140, 2, 2)}, 98, 100, false, true);
     size_t gapEnd = out.find("\\pard\\pard\\intbl ");
     ASSERT_NE(gapEnd, std::string::npos) << out;
-    EXPECT_LT(out.find("\\pard\\intbl "), gapEnd); // the first head is in the table too
+    EXPECT_LT(out.find("\\pard\\intbl "), gapEnd);
     EXPECT_TRUE(bracesOk(out));
 }
 
-TEST_F(Paragraphs, OpenLinkIsClosedAfterEveryLine)
+TEST_F(Paragraphs, LinksCloseAfterTheirLineAndZeroSizesStayFinite)
 {
-    add(line({linked(word("link", 100, 100, 10, 7), "http://example.com/a")}));
-    add(textLine("plain text here", 100, 112, 10, 7));
-    std::string out = write(91.5, 100);
+    std::string out = write({own(line({linked(word(U"link", 100, 100, 10, 7), "http://example.com/a")})),
+                             text("plain text here", 100, 112)}, 91.5, 100);
     size_t field = out.find("{\\field{\\*\\fldinst {\\b HYPERLINK }{\\b \"http://example.com/a\"}}");
     ASSERT_NE(field, std::string::npos);
     EXPECT_NE(out.find("\n}}}\r\n", field), std::string::npos);
     EXPECT_TRUE(bracesOk(out));
-}
 
-TEST_F(Paragraphs, ZeroFontSizesWriteFiniteValues)
-{
     pb.page.curFontSize = 0;
-    add(textLine("zero size", 100, 100, 0, 7));
-    add(textLine("more", 100, 112, 0, 7));
-    std::string out = write(91.5, 100);
-    EXPECT_EQ(out.find("2147483648"), std::string::npos);
-    EXPECT_EQ(out.find("2147483647"), std::string::npos);
+    out = write({text("zero size", 100, 100, 0), text("more", 100, 112, 0)}, 91.5, 100);
+    EXPECT_EQ(out.find("214748364"), std::string::npos) << out;
     EXPECT_TRUE(bracesOk(out));
 }
+
+// ---- sections, columns and tables ----
+
+class Sections : public Paragraphs {
+protected:
+    // One cell per list of lines.
+    std::unique_ptr<vlx::PageRegion> region(int kind, const std::vector<std::vector<vlx::TextLine*>>& cells)
+    {
+        auto r = std::make_unique<vlx::PageRegion>(kind);
+        for (const auto& lines : cells) {
+            vlx::RegionCell* c = vlx::RegionCell::fromLine(lines[0]);
+            for (size_t i = 1; i < lines.size(); ++i)
+                c->addLine(lines[i]);
+            r->addCell(c);
+        }
+        return r;
+    }
+    std::string section(vlx::PageRegion* r, double top)
+    {
+        Capture c;
+        pb.page.writeSection(c.out(), writeOut, r, top, 15, 597, vlx::TagWord(), vlx::ColorList());
+        return c.str();
+    }
+    // What the paragraph writer alone writes for the lines, on a page after a closed paragraph.
+    std::string paragraphs(std::vector<vlx::TextLine*> lines, double top, double left, double indentBase,
+                           double right, bool inTable)
+    {
+        PageBuilder other;
+        other.page.sectionFresh = false;
+        Capture c;
+        other.page.writeParagraphs(c.out(), writeOut, top, left, indentBase, right, vlx::TagWord(), vlx::ColorList(),
+                                   lines.data(), static_cast<int>(lines.size()), conv.no_crlf_mode, inTable);
+        return c.str();
+    }
+    // Three columns of "cell" lines at x 50, 150, 250, a row every 20 points from y 100; the
+    // last row holds its first lastRow cells.
+    std::vector<std::vector<vlx::TextLine*>> grid(int rows, int lastRow = 3)
+    {
+        std::vector<std::vector<vlx::TextLine*>> cols(3);
+        for (int row = 0; row < rows; ++row)
+            for (int c = 0; c < (row < rows - 1 ? 3 : lastRow); ++c)
+                cols[static_cast<size_t>(c)].push_back(text("cell", 50 + 100 * c, 100 + 20 * row, 10, 12.5));
+        return cols;
+    }
+};
+
+TEST_F(Sections, SpacedRegionIsAColumnSection)
+{
+    vlx::TextLine* a = text("left column", 72, 100);
+    vlx::TextLine* b = text("right column", 310, 100);
+    a->xMax = 290;
+    b->xMax = 540;
+    auto r = region(1, {{a}, {b}});
+    r->cells[0]->spacedLines = 1;
+    pb.page.paragraphClosed = pb.page.sectionFresh = false;
+    std::string out = section(r.get(), 80);
+    EXPECT_EQ(out, "\\par\n\\sect\\sectd\\sbknone\\cols2\\colno1\\colw5500\\colsr400\\colno2\\colw5740\n" +
+                       paragraphs({a}, 80, 15, 72, 290, false) + "\\par\n\\column\n" +
+                       paragraphs({b}, 80, 310, 310, 597, false) + "\\par\n\\sect\\sectd\\sbknone");
+    EXPECT_TRUE(pb.page.paragraphClosed && pb.page.sectionFresh);
+    EXPECT_TRUE(bracesOk(out));
+    // The first region of a page opens no section.
+    auto first = region(0, {{a}, {b}});
+    first->cells[1]->spacedLines = 1;
+    pb.page.sectionFresh = false;
+    EXPECT_TRUE(startsWith(section(first.get(), 80), "\\cols2\\colno1"));
+}
+
+TEST_F(Sections, OneCellOrAGridThatIsNoTableIsOneFlowInReadingOrder)
+{
+    vlx::TextLine* a = text("aaa", 100, 100);
+    vlx::TextLine* b = text("bbb", 300, 100);
+    vlx::TextLine* c = text("ccc", 100, 130);
+    vlx::TextLine* d = text("ddd", 300, 130);
+    auto grid = region(2, {{a, c}, {b, d}}); // tables off
+    pb.page.paragraphClosed = true;
+    EXPECT_EQ(section(grid.get(), 90), paragraphs({a, b, c, d}, 90, 15, 100, 597, false));
+    auto single = region(0, {{a, c}});
+    pb.page.paragraphClosed = true;
+    EXPECT_EQ(section(single.get(), 90), paragraphs({a, c}, 90, 15, 100, 597, false));
+}
+
+TEST_F(Sections, ThreeByThreeGridIsATable)
+{
+    conv.tables_mode = true;
+    auto cols = grid(3);
+    auto r = region(0, cols);
+    pb.page.paragraphClosed = true;
+    std::string out = section(r.get(), 90);
+    auto rowDef = [](int trrh) {
+        return "\\trowd\\trql\\trgaph0\\trrh" + std::to_string(trrh) +
+               "\\trleft700\n\\clvertalb\n\\cellx1700\n\\clvertalb\n\\cellx3700\n\\clvertalb\n\\cellx5700\n\\intbl\n";
+    };
+    std::string expected;
+    for (int row = 0; row < 3; ++row) {
+        expected += row == 0 ? rowDef(-268) : "\\row\n" + rowDef(-398); // 13.5 points, then 20
+        for (int c = 0; c < 3; ++c)
+            expected += paragraphs({cols[static_cast<size_t>(c)][static_cast<size_t>(row)]}, 103.5 + 20 * row,
+                                   c == 0 ? 50 : 100 * c, 50 + 100 * c, 100 + 100 * c, true) +
+                        "\\cell\n";
+    }
+    EXPECT_EQ(out, expected + "\\row\\pard\n");
+    EXPECT_TRUE(pb.page.paragraphClosed);
+    EXPECT_TRUE(bracesOk(out));
+}
+
+TEST_F(Sections, TableRowsAndGaps)
+{
+    conv.tables_mode = true;
+    auto short4 = region(0, grid(4, 2)); // the last row lacks its third cell
+    std::string out = section(short4.get(), 90);
+    const std::string tail = "\r\n\r\n\\cell\n\\cell\n\\row\\pard\n"; // filled with empty cells
+    EXPECT_EQ(out.substr(out.size() - std::min(out.size(), tail.size())), tail);
+    EXPECT_EQ(count(out, "\\cell\n"), 12u);
+    EXPECT_TRUE(bracesOk(out));
+
+    // 50 points above the first row's bottom: 35 points of gap, then a row of 15 points.
+    auto tall = region(0, grid(3));
+    pb.page.paragraphClosed = false;
+    out = section(tall.get(), 53.5);
+    EXPECT_TRUE(startsWith(out, "\\par\n\\sl-220\\fs22\\par\\sl-240\\fs24\\par\\par\\pard\\trowd\\trql\\trgaph0"
+                                "\\trrh-298\\trleft700\n")) << out;
+    EXPECT_EQ(out.find("\\sl-220", 10), std::string::npos) << out;
+    EXPECT_NE(out.find("\\trrh-398"), std::string::npos) << out;
+
+    // A 12-point row: trunc(-238.8).
+    auto one = region(0, {{text("x", 50, 100, 10, 5)}});
+    one->xMin = 72;
+    one->cells[0]->xMax = 200;
+    Capture c;
+    pb.page.writeTableRow(vlx::TableRowContext{15, one.get()}, c.out(), writeOut, 12);
+    EXPECT_EQ(c.str(), "\\trowd\\trql\\trgaph0\\trrh-238\\trleft1140\n\\clvertalb\n\\cellx3700\n\\intbl\n");
+}
+
+TEST_F(Sections, TableKeys)
+{
+    struct Row {
+        int kind;
+        std::vector<std::pair<int, double>> cellAndBase;
+        std::vector<int> keys;
+    } rows[] = {
+        {1, {{0, 100}, {1, 100}, {2, 100}, {0, 120}, {1, 120}, {2, 120}}, {20000, 20001, 20002, 20003, 20004, 20005}},
+        {0, {{0, 100}, {0, 120}}, {10000, 10003}}, // further down in one cell: the next row
+        {0, {{0, 100}, {0, 104}}, {10000, 10000}}, // within half the font size: the same row
+        {0, {{2, 100}, {0, 120}}, {10002, 10003}},
+    };
+    for (const Row& r : rows) {
+        std::vector<vlx::TextLine*> lines;
+        for (auto [cell, base] : r.cellAndBase) {
+            lines.push_back(text("text", 100 + 100 * cell, base, 10, 5));
+            lines.back()->cellIndex = cell;
+        }
+        vlx::PageRegion region(r.kind);
+        region.cellCount = 3;
+        vlx::section_writer::assignTableKeys(pb.page, &region, lines);
+        std::vector<int> keys;
+        for (vlx::TextLine* l : lines)
+            keys.push_back(l->cellIndex);
+        EXPECT_EQ(keys, r.keys);
+    }
+}
+
+} // namespace

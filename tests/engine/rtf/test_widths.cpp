@@ -1,119 +1,74 @@
-#include <gtest/gtest.h>
+// Word and line widths with a measurer whose characters are half an em wide.
+#include "rtf_test_util.h"
+#include "tk_except.h"
 
 #include <cmath>
 
-#include "test_dumpline_fixture.h"
-#include "tk_except.h"
-
-using namespace rtftest;
+using namespace rtft;
 using vlx::TextWord;
 
 namespace {
 
-class Widths : public ::testing::Test {
-protected:
-    std::unique_ptr<pdf_width_getter> measurer = makeMeasurer();
-};
-
-TEST_F(Widths, WordIsMeasuredAtItsOwnSize)
+TEST(Widths, WordsAndLines)
 {
-    std::unique_ptr<TextWord> w(makeWord(U"Hello", 100, 200, 12, 6));
-    // Five characters of half an em at 12 points.
-    EXPECT_DOUBLE_EQ(w->getTextWidth(), 30.0);
+    auto measurer = halfEmMeasurer();
+    std::unique_ptr<TextWord> w(fword(U"Hello", 100, 200, 12, 6));
+    EXPECT_DOUBLE_EQ(w->getTextWidth(), 30.0); // at its own size
+    // Two of five codes above 255 is more than a third: the box width, not measured.
+    std::unique_ptr<TextWord> wide(fword(U"a\u4e00b\u4e01c", 100, 200, 10, 4));
+    EXPECT_DOUBLE_EQ(wide->getTextWidth(), 20.0 * 1.05);
+    std::unique_ptr<TextWord> mostly(fword(U"ab\u4e00cd", 100, 200, 10, 4));
+    EXPECT_DOUBLE_EQ(mostly->getTextWidth(), 25.0);
+
+    TextWord* unspaced = fword(U"ab", 100, 200, 10);
+    TextWord* late = fword(U"ab", 100, 200, 10);
+    TextWord* spaceAfterLate = fword(U"ab", 100, 200, 10);
+    struct Row {
+        vlx::TextLine* line;
+        double width;
+    } rows[] = {
+        {line({fword(U"x", 100, 200, 10)}), 5},             // one character: no trailing space
+        {line({fword(U"xy", 100, 200, 10)}), 10 + 2.5},
+        {line({fword(U"ab", 100, 200, 10), fword(U"cd", 140, 200, 10)}, true), 10 + 2.5 + 10 + 2.5}, // stored space
+        {line({unspaced, fword(U"cd", 118, 200, 10)}), 10 + 8 + 10 + 2.5},                       // the gap itself
+        {line({late, fword(U"cd", 118, 200, 10)}), 10 + 2.5 + 10 + 2.5},
+        {line({spaceAfterLate, fword(U"cd", 109, 200, 10)}), 10 - 1 + 10 + 2.5}, // overlap: negative gap
+        {new vlx::TextLine(nullptr, 0, 100), 0},
+    };
+    late->spaceAfter = true; // set after the line text was built: no stored space
+    for (const Row& r : rows) {
+        std::unique_ptr<vlx::TextLine> owner(r.line);
+        SCOPED_TRACE(r.width);
+        EXPECT_DOUBLE_EQ(r.line->getTextWidth(), r.width);
+    }
 }
 
-TEST_F(Widths, MostlyWideWordTakesItsBoxWidth)
+TEST(Widths, NaturalWidth)
 {
-    // Two of five codes above 255: 3 * 2 > 5, nothing is measured.
-    std::unique_ptr<TextWord> w(makeWord(U"a\u4e00b\u4e01c", 100, 200, 10, 4));
-    EXPECT_DOUBLE_EQ(w->getTextWidth(), 20.0 * 1.05);
-    // One of five: measured (the low bytes are measured like any others).
-    std::unique_ptr<TextWord> v(makeWord(U"ab\u4e00cd", 100, 200, 10, 4));
-    EXPECT_DOUBLE_EQ(v->getTextWidth(), 25.0);
-}
-
-TEST_F(Widths, StoredSpacesCountOneSpaceWidthEach)
-{
-    TextWord* a = makeWord(U"ab", 100, 200, 10, 5);
-    TextWord* b = makeWord(U"cd", 140, 200, 10, 5); // far gap, but the space is stored
-    a->spaceAfter = true;
-    auto line = makeLine({a, b});
-    ASSERT_EQ(line->len, 5);
-    // 10 + space 2.5 + 10, then the trailing space of a line of several characters.
-    EXPECT_DOUBLE_EQ(line->getTextWidth(), 10 + 2.5 + 10 + 2.5);
-}
-
-TEST_F(Widths, GapWithoutStoredSpace)
-{
-    // Gap of 8 > half the font size: a space only when the earlier word's spaceAfter is set.
-    TextWord* a = makeWord(U"ab", 100, 200, 10, 5);
-    TextWord* b = makeWord(U"cd", 118, 200, 10, 5);
-    auto line = makeLine({a, b});
-    EXPECT_DOUBLE_EQ(line->getTextWidth(), 10 + 8 + 10 + 2.5);
-
-    TextWord* c = makeWord(U"ab", 100, 200, 10, 5);
-    TextWord* d = makeWord(U"cd", 118, 200, 10, 5);
-    auto spaced = makeLine({c, d});
-    c->spaceAfter = true; // set after the text was built: no stored space
-    EXPECT_DOUBLE_EQ(spaced->getTextWidth(), 10 + 2.5 + 10 + 2.5);
-
-    // An overlap counts as a negative gap.
-    TextWord* e = makeWord(U"ab", 100, 200, 10, 5);
-    TextWord* f = makeWord(U"cd", 109, 200, 10, 5);
-    auto tight = makeLine({e, f});
-    EXPECT_DOUBLE_EQ(tight->getTextWidth(), 10 - 1 + 10 + 2.5);
-}
-
-TEST_F(Widths, TrailingSpaceOnlyForSeveralCharacters)
-{
-    auto one = makeLine({makeWord(U"x", 100, 200, 10, 5)});
-    EXPECT_DOUBLE_EQ(one->getTextWidth(), 5.0);
-    auto two = makeLine({makeWord(U"xy", 100, 200, 10, 5)});
-    EXPECT_DOUBLE_EQ(two->getTextWidth(), 10.0 + 2.5);
-}
-
-TEST_F(Widths, ZeroSpaceWidthAddsNothing)
-{
-    measurer.reset();
-    measurer = makeMeasurer(0);
-    TextWord* a = makeWord(U"ab", 100, 200, 10, 5);
-    a->spaceAfter = true;
-    auto line = makeLine({a, makeWord(U"cd", 120, 200, 10, 5)});
-    EXPECT_DOUBLE_EQ(line->getTextWidth(), 20.0);
-}
-
-TEST_F(Widths, NaturalWidthShortLineAllowance)
-{
-    // Nine characters: factor (25/9)^(1/16).
-    auto nine = makeLine({makeWord(U"abcdefghi", 100, 200, 10, 5)});
+    auto measurer = halfEmMeasurer();
+    std::unique_ptr<vlx::TextLine> nine(line({fword(U"abcdefghi", 100, 200, 10)}));
     EXPECT_NEAR(nine->getNaturalWidth(), 45.0 * std::pow(25.0 / 9.0, 1.0 / 16.0), 1e-9);
-    EXPECT_NEAR(std::pow(25.0 / 9.0, 1.0 / 16.0), 1.066, 0.001);
-    auto ten = makeLine({makeWord(U"abcdefghij", 100, 200, 10, 5)});
+    std::unique_ptr<vlx::TextLine> ten(line({fword(U"abcdefghij", 100, 200, 10)}));
     EXPECT_DOUBLE_EQ(ten->getNaturalWidth(), 50.0);
-}
-
-TEST_F(Widths, NaturalWidthAddsGapsAndTheLastSpace)
-{
-    TextWord* a = makeWord(U"abcde", 100, 200, 10, 5);
-    TextWord* b = makeWord(U"fghij", 130, 200, 10, 5);
+    TextWord* b = fword(U"fghij", 130, 200, 10);
     b->spaceAfter = true;
     b->spaceWidth = 0.3;
-    auto line = makeLine({a, b});
-    ASSERT_GE(line->len, 10);
-    // 25 + gap 5 + 25 + 0.3 * 10.
-    EXPECT_DOUBLE_EQ(line->getNaturalWidth(), 58.0);
+    std::unique_ptr<vlx::TextLine> gapped(line({fword(U"abcde", 100, 200, 10), b}));
+    EXPECT_DOUBLE_EQ(gapped->getNaturalWidth(), 25 + 5 + 25 + 0.3 * 10);
+    vlx::TextLine empty(nullptr, 0, 100);
+    EXPECT_EQ(empty.getNaturalWidth(), 0.0);
 }
 
-TEST_F(Widths, EmptyLineHasNoWidth)
+TEST(Widths, ZeroSpaceWidthAddsNothing)
 {
-    vlx::TextLine line(nullptr, 0, 100);
-    EXPECT_EQ(line.getTextWidth(), 0.0);
-    EXPECT_EQ(line.getNaturalWidth(), 0.0);
+    auto measurer = halfEmMeasurer(0);
+    std::unique_ptr<vlx::TextLine> l(line({fword(U"ab", 100, 200, 10), fword(U"cd", 120, 200, 10)}, true));
+    EXPECT_DOUBLE_EQ(l->getTextWidth(), 20.0);
 }
 
-TEST(WidthsWithoutMeasurer, IsAnInternalError)
+TEST(Widths, WithoutMeasurerIsAnInternalError)
 {
-    std::unique_ptr<TextWord> w(makeWord(U"ab", 100, 200, 10, 5));
+    std::unique_ptr<TextWord> w(fword(U"ab", 100, 200, 10));
     EXPECT_THROW(w->getTextWidth(), tk_mail_assertion);
 }
 

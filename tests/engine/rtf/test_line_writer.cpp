@@ -1,0 +1,209 @@
+// The line and character writer with hand-built lines: exact RTF, and balanced groups
+// once the groups the caller opened and closes are put around it.
+#include "rtf_int.h"
+#include "rtf_test_util.h"
+
+#include <climits>
+#include <cmath>
+
+using namespace rtft;
+using vlx::TagWord;
+using vlx::TextLine;
+using vlx::TextWord;
+
+namespace {
+
+class DumpLine : public ::testing::Test {
+protected:
+    // Writes and frees the line, tag reset to its first word as the page writers do.
+    std::string dump(TextLine* l, const TagWord* from = nullptr)
+    {
+        std::unique_ptr<TextLine> owner(l);
+        TagWord tag;
+        if (from)
+            tag = *from;
+        else if (l && l->words)
+            tag.reset(l->words, 0);
+        std::string before = (linkOpen ? "{\\field{\\*\\fldinst {\\b HYPERLINK }}{\\fldrslt{" : "") +
+                             std::string(braceOpen ? "{" : "");
+        Capture cap;
+        page.dumpLine(cap.out(), writeOut, tag, colors, l, &bullet, &linkOpen, &braceOpen);
+        std::string out = cap.str();
+        EXPECT_TRUE(bracesOk(before + out + (linkOpen ? "\n}}}" : "") + (braceOpen ? "}" : "")));
+        return out;
+    }
+    std::unique_ptr<pdf_width_getter> measurer = halfEmMeasurer();
+    vlx::TextPage page{0};
+    vlx::ColorList colors{{255, 0, 0}, {0, 0, 255}};
+    bool bullet = false, linkOpen = false, braceOpen = false;
+};
+
+TEST_F(DumpLine, SpacingFitAndTrailingSpace)
+{
+    EXPECT_EQ(dump(nullptr), "");
+    EXPECT_EQ(dump(new TextLine(nullptr, 0, 100)), "");
+    TextWord* spaced = fword(U"ab", 100, 200, 10);
+    spaced->spaceAfter = true;
+    struct Row {
+        TextLine* line;
+        const char* rtf;
+    } rows[] = {
+        // W 25, M 27.5: (25 - 28.05) * 4 / 5 = -2.44 points.
+        {line({fword(U"Hello", 100, 200, 10)}), "\\expndtw-12 Hello "},
+        {line({fword(U"x", 100, 200, 10)}), "\\expndtw-1 x"},   // one character: no trailing space
+        {line({spaced}), "\\expndtw-12 ab "},                    // ends in a space: none added
+        {line({fword(U"ab", 100, 200, 10), fword(U"cd", 115, 200, 10)}, true), "\\expndtw-2 ab cd "},
+        // Four characters below 11 points: at most -2.5 / +2.5 points before the quarter scaling.
+        {line({fword(U"abcd", 100, 200, 8, 1)}), "\\expndtw-12 abcd "},
+        {line({fword(U"abcd", 100, 200, 8, 20)}), "\\expndtw3 abcd "},
+        {line({fword(U"abcde", 100, 200, 8, 20)}), "\\expndtw13 abcde "},
+        {line({fword(U"ab", 100, 200, 0)}), "\\expndtw3 ab "}, // zero size stays finite
+        {line({fword(U"ab", 100, 200, 10, 5, 1)}), "ab "},    // vertical: no fit
+        {line({fword(U"a\x02z", 100, 200, 10)}), "\\expndtw-12 az "},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.rtf);
+        EXPECT_EQ(dump(r.line), r.rtf);
+    }
+    TagWord fresh;
+    EXPECT_EQ(dump(line({fword(U"Hello", 100, 200, 10)}), &fresh), "\\expndtw-12 \\f10 \\fs20 Hello ");
+}
+
+TEST_F(DumpLine, FormattingUnderlineAndBullet)
+{
+    TextWord* b = fword(U"cd", 115, 200, 10);
+    b->bold = b->italic = true;
+    b->colorR = 250;
+    EXPECT_EQ(dump(line({fword(U"ab", 100, 200, 10), b}, true)), "\\expndtw-2 ab\\b\\i \\cf1  cd ");
+
+    TextWord* u = fword(U"ab", 100, 200, 10);
+    TextWord* box = fword(U"cd", 115, 200, 10);
+    u->underlined = box->underlined = true;
+    box->flowCode = 2; // text-box flow: never underlined
+    EXPECT_EQ(dump(line({u, box}, true)), "\\expndtw-2 {\\ul a}{\\ul b} cd ");
+
+    TextWord* mark = fword(U"\u2022", 100, 200, 10);
+    TextWord* item = fword(U"Item", 110, 200, 10);
+    mark->colorR = item->colorR = 255;
+    TagWord tag;
+    tag.reset(mark, 1);
+    bullet = true;
+    EXPECT_EQ(dump(line({mark, item}, true), &tag), "\\expndtw-2 {\\cf1 \\f0\\fs30 \\bullet } Item ");
+    EXPECT_FALSE(bullet);
+}
+
+TEST_F(DumpLine, AdjacentLinksShareOneFieldWithEscapedTarget)
+{
+    TextWord* a = linked(fword(U"ab", 100, 200, 10), "http://a.example/x y\\{}\"\xE9");
+    TextWord* b = linked(fword(U"cd", 115, 200, 10), "http://b.example/");
+    EXPECT_EQ(dump(line({a, b, fword(U"ef", 130, 200, 10)}, true)),
+              "\\expndtw1 {\\field{\\*\\fldinst {\\b HYPERLINK }{\\b \"http://a.example/x y\\\\\\{\\}%22\\'e9\"}}\n"
+              "{\\fldrslt{ab cd\n}}}\\plain \\expndtw1 \\f10 \\fs20  ef ");
+    EXPECT_FALSE(linkOpen);
+}
+
+TEST_F(DumpLine, LinkAndTagGroupsNest)
+{
+    // A field left open by a line is closed by the next, which gets its formatting back.
+    dump(line({linked(fword(U"ab", 100, 200, 10), "http://x/")}));
+    ASSERT_TRUE(linkOpen);
+    EXPECT_EQ(dump(line({fword(U"cd", 100, 214, 10)})), "\\expndtw-12 \n}}}\\plain \\expndtw-12 \\f10 \\fs20 cd ");
+    // Opened before the caller's tag group: the group closes first.
+    dump(line({linked(fword(U"ab", 100, 200, 10), "http://x/")}));
+    braceOpen = true;
+    EXPECT_EQ(dump(line({fword(U"cd", 100, 214, 10)})), "\\expndtw-12 }\n}}}\\plain \\expndtw-12 \\f10 \\fs20 cd ");
+    // Opened inside it: the field closes first.
+    braceOpen = true;
+    EXPECT_EQ(dump(line({linked(fword(U"ab", 100, 200, 10), "http://x/"), fword(U"cd", 115, 200, 10)}, true)),
+              "\\expndtw-2 {\\field{\\*\\fldinst {\\b HYPERLINK }{\\b \"http://x/\"}}\n"
+              "{\\fldrslt{ab\n}}}}\\plain \\expndtw-2 \\f10 \\fs20  cd ");
+    EXPECT_FALSE(braceOpen || linkOpen);
+    // Without a link the group closes at the second word or at the line's end.
+    braceOpen = true;
+    EXPECT_EQ(dump(line({fword(U"ab", 100, 200, 10), fword(U"cd", 115, 200, 10)}, true)),
+              "\\expndtw-2 ab}\\plain \\expndtw-2 \\f10 \\fs20  cd ");
+    braceOpen = true;
+    EXPECT_EQ(dump(line({fword(U"ab", 100, 200, 10)})), "\\expndtw-12 ab }");
+}
+
+TEST(DumpChar, Characters)
+{
+    const std::pair<unsigned, const char*> rows[] = {
+        {'\\', "\\\\"}, {'{', "\\{"}, {'}', "\\}"}, {'A', "A"}, {0xE9, "\xE9"}, {9, " "},
+        {11, "ff"}, {12, "fi"}, {14, "ffi"}, {15, ","}, {24, "1"}, {28, "9"},
+        {0x2013, "-"}, {0x2018, "'"}, {0x201D, "\""},
+        {0xFB00, "ff"}, {0xFB01, "fi"}, {0xFB02, "fl"}, {0xFB03, "ffi"}, {0xFB04, "ffl"},
+        {0x03C6, "\\expndtw-14{\\field{\\*\\fldinst SYMBOL 102 \\\\f Symbol }}"},
+        {0x2126, "\\expndtw-14{\\field{\\*\\fldinst SYMBOL 87 \\\\f Symbol }}"},
+        {0x20AC, "{\\f63 \\u8364\\'3f}"},
+        {0x1F600, "{\\f63 \\u55357\\'3f\\u56832\\'3f}"}, // surrogate pair
+        {0x10FFFF, "{\\f63 \\u56319\\'3f\\u57343\\'3f}"},
+        {0x110000, "{\\f63 \\u65533\\'3f}"}, // no code point: the replacement character
+    };
+    for (auto [code, rtf] : rows) {
+        SCOPED_TRACE(code);
+        Capture cap;
+        vlx::TextPage::dumpChar(cap.out(), writeOut, code);
+        EXPECT_EQ(cap.str(), rtf);
+        EXPECT_TRUE(bracesOk(cap.str()));
+    }
+    EXPECT_EQ(vlx::findSymbolPosition(0x2215), 47);
+    EXPECT_EQ(vlx::findSymbolPosition(0x4E00), 0);
+}
+
+TEST(Tags, FullAndChangeForms)
+{
+    std::unique_ptr<TextWord> plain(fword(U"ab", 100, 200, 12)), styled(fword(U"ab", 100, 200, 12)),
+        other(fword(U"cd", 100, 200, 10.75)), lowered(fword(U"y", 100, 200, 12));
+    std::string text;
+    TagWord t;
+    t.getTagWord(nullptr, 0, text);
+    EXPECT_EQ(text, "\\cf0 "); // black still writes its colour in the full form
+    styled->bold = styled->italic = true;
+    styled->fontCode = "f20";
+    t.reset(styled.get(), 3);
+    t.getTagWord(nullptr, 0, text);
+    EXPECT_EQ(text, "\\b\\i \\f20 \\fs24 \\cf3 ");
+
+    t.reset(plain.get(), 0);
+    t.getTagWord(plain.get(), 0, text);
+    EXPECT_EQ(text, "");
+    other->bold = true;
+    other->fontCode = "f22";
+    other->upShift = 2;
+    t.getTagWord(other.get(), 5, text);
+    EXPECT_EQ(text, "\\b \\up2 \\f22 \\fs21 \\cf5 ");
+    t.getTagWord(plain.get(), 0, text);
+    EXPECT_EQ(text, "\\b0 \\up0 \\f10 \\fs24 \\cf0 ");
+    // Raised to lowered and back: the shift that becomes 0 comes first.
+    plain->upShift = 3;
+    lowered->downShift = 2;
+    t.reset(plain.get(), 0);
+    t.getTagWord(lowered.get(), 0, text);
+    EXPECT_EQ(text, "\\up0 \\dn2 ");
+    t.getTagWord(plain.get(), 0, text);
+    EXPECT_EQ(text, "\\dn0 \\up3 ");
+}
+
+TEST(ColorIndex, NearestEntry)
+{
+    vlx::ColorList colors{{0, 0, 0}, {100, 100, 100}, {130, 120, 110}, {255, 0, 0}};
+    EXPECT_EQ(vlx::TextPage::getColorIndex({255, 0, 0}, colors), 4);
+    EXPECT_EQ(vlx::TextPage::getColorIndex({131, 121, 111}, colors), 3); // within 1 beats within 49
+    EXPECT_EQ(vlx::TextPage::getColorIndex({120, 115, 105}, colors), 2); // first within 49
+    EXPECT_EQ(vlx::TextPage::getColorIndex({0, 200, 0}, colors), 0);     // 50 or more away
+    EXPECT_EQ(vlx::TextPage::getColorIndex({1, 1, 1}, vlx::ColorList{}), 0);
+}
+
+TEST(RtfInt, SaturatingConversion)
+{
+    EXPECT_EQ(vlx::truncInt(-2.7), -2);
+    EXPECT_EQ(vlx::truncInt(std::nan("")), 0);
+    EXPECT_EQ(vlx::truncInt(1e300), INT_MAX);
+    EXPECT_EQ(vlx::truncInt(-HUGE_VAL), INT_MIN);
+    EXPECT_EQ(vlx::rtf_twips(12.34), 246);
+    EXPECT_EQ(vlx::rtf_div(1, 0), 0.0);
+    EXPECT_EQ(vlx::rtf_div(1, 0, 7.0), 7.0);
+}
+
+} // namespace

@@ -1,0 +1,259 @@
+// The page writer's three layouts, its vertical gaps and its text-box heads.
+#include "page_margins.h"
+#include "page_writer.h"
+#include "rtf_test_util.h"
+
+#include <cmath>
+
+using namespace rtft;
+
+namespace {
+
+std::string boxHead(int left, int top, int right, int bottom, int flow)
+{
+    return "{\\shp\\shpleft" + std::to_string(left) + "\\shptop" + std::to_string(top) + "\\shpright" +
+           std::to_string(right) + "\\shpbottom" + std::to_string(bottom) +
+           "\n\\shpz0\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt0\n"
+           "{\\*\\shpinst {\\sp{\\sn fLine}{\\sv 0}}{\\sp{\\sn shapeType}{\\sv 202}}\n"
+           "{\\sp{\\sn dxTextLeft}{\\sv 0}}{\\sp{\\sn dxTextRight}{\\sv 0}}\n"
+           "{\\sp{\\sn dyTextTop}{\\sv 0}}{\\sp{\\sn dyTextBottom}{\\sv 0}}\n"
+           "{\\sp{\\sn fFilled}{\\sv 0}}\n"
+           "{\\sp{\\sn txflTextFlow}{\\sv " + std::to_string(flow) + "}}{\\shptxt ";
+}
+
+using PageWriter = WriterTest;
+
+TEST_F(PageWriter, EmptyPageWritesNothingInAnyLayout)
+{
+    EXPECT_EQ(pb.dump(true), "");
+    conv.noframe_mode = false;
+    EXPECT_EQ(pb.dump(false), "");
+    conv.noframe_mode = true;
+    EXPECT_EQ(pb.dump(false), "");
+}
+
+TEST_F(PageWriter, TextBoxHead)
+{
+    struct Row {
+        int rot;
+        double x0, x1, y0, y1;
+        std::string head;
+    } rows[] = {
+        {1, 100, 112, 200, 215, boxHead(2000, 4000, 2240, 4300, 3)},
+        {1, -5, 10, -2, 30, boxHead(0, 0, 300, 640, 3)},              // partly off the page
+        {3, 100, 112, 200, 215, boxHead(2000, 4000, 2240, 4300, 2)},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.head);
+        vlx::TextLine* l = own(line({word(U"abc", 200, 100, 10, 5, r.rot)}));
+        l->xMin = r.x0, l->xMax = r.x1, l->yMin = r.y0, l->yMax = r.y1;
+        Capture c;
+        pb.page.writeTextBox(c.out(), writeOut, l);
+        EXPECT_EQ(c.str(), r.head);
+        EXPECT_TRUE(bracesOk(c.str() + "x}}}")); // the caller closes text, instance and shape
+    }
+}
+
+TEST(WriteGap, FillsTheDistanceWithEmptyParagraphs)
+{
+    struct Row {
+        double top, bottom;
+        const char* rtf;
+        int n;
+    } rows[] = {
+        {0, 0.9, "", 0},
+        {10, 5, "", 0},
+        {0, 16, "\\sl-320\\fs32\\par\\pard", 1},
+        {100, 140, "\\sl-320\\fs32\\par\\sl-240\\fs24\\par\\par\\pard", 3},
+        {0, 1.3, "\\sl-26\\fs3\\par\\pard", 1}, // 3.05 half-points round up
+        {0, std::nan(""), "", 0},
+        {0, HUGE_VAL, "", 0},
+    };
+    vlx::TextPage page(0);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.bottom);
+        Capture c;
+        EXPECT_EQ(page.writeGap(c.out(), writeOut, r.top, r.bottom), r.n);
+        EXPECT_EQ(c.str(), r.rtf);
+    }
+    Capture c;
+    int n = page.writeGap(c.out(), writeOut, 0, 1e12);
+    EXPECT_GT(n, 1);
+    EXPECT_LT(n, 200); // no more than a page
+}
+
+// ---- exact layout: a positioned frame or text box per line ----
+
+TEST_F(PageWriter, ExactLineIsAFrameParagraph)
+{
+    struct Row {
+        double x, charW, yMin, yMax;
+        const char* head;
+    } rows[] = {
+        {100, 10, 50, 62, "{\\phpg\\posx2000\\pvpg\\posy1000\\absw2100\\absh240 \\li-5\\ri-15 "},
+        {0, 60, 50, 62, "{\\phpg\\posx0\\pvpg\\posy1000\\absw12240\\absh240 \\li-5\\ri-15 "}, // page width
+        {100, 10, -4.5, 8.5, "{\\phpg\\posx2000\\pvpg\\posy0\\absw2100\\absh260 \\li-5\\ri-15 "}, // over the top
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.head);
+        PageBuilder page;
+        vlx::TextLine* l = page.add(page.block(), line({word(U"abcdefghij", r.x, 60, 10, r.charW)}));
+        l->yMin = r.yMin, l->yMax = r.yMax;
+        EXPECT_EQ(page.dump(true), r.head + lineText(l) + "\\par}\r\n");
+    }
+}
+
+TEST_F(PageWriter, ExactLinesInFlowOrderWithoutEmptyLines)
+{
+    vlx::TextBlock* b1 = pb.block();
+    pb.add(b1, new vlx::TextLine(b1, 0, 50));
+    vlx::TextLine* l1 = pb.add(b1, line({word(U"one", 100, 100, 10)}));
+    pb.add(b1, new vlx::TextLine(b1, 0, 110));
+    vlx::TextLine* l2 = pb.add(b1, line({word(U"\x95", 100, 112, 10), word(U"item", 110, 112, 10)}, true));
+    vlx::TextLine* l3 = pb.add(pb.block(), line({word(U"three", 300, 100, 10)}));
+    l3->base = -1, l3->yMin = -10, l3->yMax = 2;
+    pb.page.rawOrder = true; // raw order is written exactly too
+    std::string out = pb.dump(false);
+    size_t p1 = out.find(lineText(l1)), p2 = out.find(lineText(l2, vlx::TagWord(), true)), p3 = out.find("three");
+    EXPECT_TRUE(p1 < p2 && p2 < p3 && p3 != std::string::npos) << out;
+    EXPECT_NE(out.find("\\bullet"), std::string::npos);
+    EXPECT_EQ(count(out, "\n"), 3u);
+    EXPECT_EQ(b1->nLines, 2);
+    EXPECT_EQ(b1->lines, l1);
+    EXPECT_DOUBLE_EQ(l3->base, 0.72 * 2 + 0.28 * -10); // baseline moved into the box
+    EXPECT_TRUE(bracesOk(out));
+}
+
+TEST_F(PageWriter, ExactVerticalLineIsATextBoxAndLinksCloseInside)
+{
+    vlx::TextLine* l = pb.add(pb.block(1), line({word(U"abc", 200, 100, 10, 5, 1)}));
+    Capture head;
+    pb.page.writeTextBox(head.out(), writeOut, l);
+    EXPECT_EQ(pb.dump(true), head.str() + lineText(l) + "\\par}}}\r\n");
+
+    PageBuilder linkedPage;
+    linkedPage.add(linkedPage.block(), line({linked(word(U"site", 100, 100, 10), "http://example.com/")}));
+    linkedPage.add(linkedPage.block(3), line({linked(word(U"up", 300, 100, 10, 5, 3), "http://example.com/")}));
+    std::string out = linkedPage.dump(true);
+    EXPECT_NE(out.find("{\\field{\\*\\fldinst {\\b HYPERLINK }{\\b \"http://example.com/\"}}"), std::string::npos);
+    EXPECT_NE(out.find("\n}}}\\par}\r\n"), std::string::npos) << out;   // before the frame closes
+    EXPECT_NE(out.find("\n}}}\\par}}}\r\n"), std::string::npos) << out; // inside the text box
+    EXPECT_TRUE(bracesOk(out));
+}
+
+// ---- framed blocks: neither exact nor flowing ----
+
+class FramedBlocks : public WriterTest {
+protected:
+    FramedBlocks() { conv.noframe_mode = false; }
+    static std::string frame(vlx::TextBlock* b, int sl)
+    {
+        char s[160];
+        std::snprintf(s, sizeof s, "\n{\\phpg\\posx%d\\pvpg\\posy%d\\absw%d\\absh%d \\li-5\\ri-15\\sl-%d ",
+                      static_cast<int>(b->xMin * 20), static_cast<int>(b->yMin * 20),
+                      static_cast<int>((b->xMax - b->xMin) * 20 * 1.05), static_cast<int>((b->yMax - b->yMin) * 20 * 0.9),
+                      sl);
+        return s;
+    }
+    // The line in its tag group, after the prefix.
+    static std::string tagged(vlx::TextLine* l)
+    {
+        vlx::TagWord tag;
+        std::string pre = prefixOf(l, &tag);
+        return pre + "{" + pre + lineText(l, tag, false, true);
+    }
+};
+
+TEST_F(FramedBlocks, RowsAreParagraphsOfAFrame)
+{
+    pb.block(); // without lines: nothing
+    vlx::TextBlock* b = pb.block();
+    vlx::TextLine* a = pb.add(b, textLine("first row", 100, 100, 10, 7));
+    vlx::TextLine* c = pb.add(b, textLine("second row", 100, 200, 10, 7)); // 100 points: 5 steps of 20
+    std::string out = pb.dump(false);
+    EXPECT_EQ(out, frame(b, 0) + tagged(a) + "\r\n\\par}" + frame(b, 400) + tagged(c) + "\\par}\r\n\r\n");
+    EXPECT_TRUE(bracesOk(out));
+}
+
+TEST_F(FramedBlocks, LineThatWouldHaveFittedBeforeStartsAParagraph)
+{
+    for (bool fits : {true, false}) {
+        PageBuilder page;
+        vlx::TextBlock* b = page.block();
+        page.add(b, textLine("wide first line that sets the frame width", 100, 100, 10, 7));
+        vlx::TextLine* p = page.add(b, textLine(fits ? "ab" : "WWWWWWWWWW WWWWWWWWWW WWWWWWWWWW WWWWWWWWWW", 100, 112, 10, 5));
+        vlx::TextLine* n = page.add(b, textLine("next words", 100, 124, 10, 7));
+        std::string out = page.dump(false);
+        ASSERT_EQ((b->xMax - b->xMin) * 1.05 > p->getTextWidth() + n->words->getTextWidth(), fits);
+        EXPECT_EQ(count(out, "\\phpg"), fits ? 3u : 2u) << out;
+        EXPECT_TRUE(bracesOk(out));
+    }
+}
+
+TEST_F(FramedBlocks, PiecesOfARowAreJoinedBySpaces)
+{
+    vlx::TextBlock* b = pb.block();
+    vlx::TextLine* a = pb.add(b, textLine("left", 100, 100, 10, 7));
+    vlx::TextLine* c = pb.add(b, textLine("right", 300, 100, 10, 7));
+    std::string out = pb.dump(false);
+    pdf_width_getter& m = pdf_width_getter::instance(); // spaces in the left piece's font
+    m.set_font(a->words->fontFace, 10.0f, false, false);
+    double gap = (300 - a->xMax) + (a->words->xMax - a->words->xMin) - 72 * m.get_width("left");
+    int k = static_cast<int>(gap * 1.15 / (72 * m.get_width(" ")) + 0.5);
+    if (k > 70)
+        k = static_cast<int>(k / std::sqrt(static_cast<double>(k) * k / 40000 + 1));
+    ASSERT_GT(k, 1);
+    vlx::TagWord tag;
+    std::string pre = prefixOf(c, &tag);
+    EXPECT_EQ(out, frame(b, 0) + tagged(a) + "\r\n{\\fs20 " + std::string(static_cast<size_t>(k), ' ') + "}\n{\\fi0 {" +
+                       pre + lineText(c, tag, false, true) + "}\\par\r\n}\r\n");
+    EXPECT_TRUE(bracesOk(out));
+}
+
+TEST_F(FramedBlocks, LinkEndsBeforeItsParagraphAndZeroSizesStayFinite)
+{
+    vlx::TextBlock* b = pb.block();
+    pb.add(b, line({linked(word(U"site", 100, 100, 10, 7), "http://example.com/{x}")}));
+    pb.add(b, textLine("plain", 100, 200, 10, 7));
+    std::string out = pb.dump(false);
+    EXPECT_NE(out.find("{\\b \"http://example.com/\\{x\\}\"}}"), std::string::npos) << out;
+    EXPECT_NE(out.find("\n}}}\\par}"), std::string::npos) << out;
+    EXPECT_TRUE(bracesOk(out));
+
+    PageBuilder zero;
+    zero.page.curFontSize = 0;
+    vlx::TextBlock* z = zero.block();
+    zero.add(z, textLine("left", 100, 100, 0, 7));
+    zero.add(z, textLine("right", 300, 100, 0, 7));
+    out = zero.dump(false);
+    EXPECT_EQ(out.find("{\\fs"), std::string::npos) << out; // no gap spaces
+    EXPECT_EQ(out.find("214748364"), std::string::npos) << out;
+    EXPECT_TRUE(bracesOk(out));
+}
+
+TEST_F(FramedBlocks, VerticalTextIsTextBoxesInBothFlowingLayouts)
+{
+    for (bool flowing : {false, true}) {
+        conv.noframe_mode = flowing;
+        PageBuilder page;
+        vlx::TextLine* l = page.add(page.block(flowing ? 3 : 1), line({word(U"down", 200, 100, 10, 5, flowing ? 3 : 1)}));
+        Capture head;
+        page.page.writeTextBox(head.out(), writeOut, l);
+        vlx::TagWord tag;
+        std::string pre = prefixOf(l, &tag);
+        EXPECT_EQ(page.dump(false), head.str() + pre + lineText(l, tag) + "}}}\n");
+    }
+}
+
+TEST_F(PageWriter, FlowingLineIsAParagraphBelowTheTopMargin)
+{
+    conv.noframe_mode = true;
+    vlx::pageMargins = vlx::PageMargins();
+    vlx::TextLine* l = pb.add(pb.block(), textLine("hello world", 100, 20, 10, 7)); // bottom 23.5
+    // 13.5 points below the top margin 10; left margin 15, right 612 - 15.
+    EXPECT_EQ(pb.dump(false), "\\plain\\pard\\sl-270 \\li1700 \\ri8400 " + lineText(l) + "\r\n\r\n\\par\n");
+    EXPECT_DOUBLE_EQ(vlx::runningRegionBottom, 23.5);
+    EXPECT_TRUE(pb.page.paragraphClosed);
+}
+
+} // namespace

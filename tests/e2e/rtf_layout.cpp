@@ -1,6 +1,7 @@
-#include "rtf_layout.h"
+#include "e2e.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cstdlib>
 
 namespace e2e {
@@ -17,87 +18,65 @@ const char* const FONTS[] = {
 };
 
 const char* const SECTION = "\\sect\\sectd\\sbkpage\\margtsxn";
+const char* const PICTURE_HEAD =
+    "{\\shp\n{\\*\\shpinst\\shpleft0\\shptop0\\shpright#\\shpbottom#\n"
+    "\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\n"
+    "{\\sp{\\sn shapeType}{\\sv 75}}\n{\\sp{\\sn pib}{\\sv {\\pict\\jpegblip\\picw# \\pich#\n"
+    "\\picwgoal# \\pichgoal#\n\\picscalex100 \\picscaley100\n";
+const char* const PICTURE_TAIL =
+    "\n}}}\n{\\sp{\\sn fRecolorFillAsPicture}{\\sv 0}}\n{\\sp{\\sn posrelh}{\\sv 1}}"
+    "\n{\\sp{\\sn posrelv}{\\sv 1}}\n{\\sp{\\sn fAllowOverlap}{\\sv 1}}"
+    "\n{\\sp{\\sn fBehindDocument}{\\sv 1}}\n}}";
 
-// Reads the file front to back; every failed expectation records where it happened.
-class Scanner {
-public:
-    explicit Scanner(const std::string& s) : s_(s) {}
-    size_t pos = 0;
-
-    bool at(const std::string& lit) const { return s_.compare(pos, lit.size(), lit) == 0; }
-    bool lit(const std::string& l, std::string* err, const char* what)
-    {
-        if (at(l)) {
-            pos += l.size();
-            return true;
-        }
-        if (err && err->empty())
-            *err = std::string("expected ") + what + " at byte " + std::to_string(pos) + ", found \"" +
-                   s_.substr(pos, 60) + "\"";
-        return false;
-    }
-    bool num(long* v, std::string* err, const char* what)
-    {
-        size_t p = pos;
-        if (p < s_.size() && s_[p] == '-')
-            ++p;
-        size_t digits = p;
-        while (p < s_.size() && std::isdigit(static_cast<unsigned char>(s_[p])))
-            ++p;
-        if (p == digits) {
-            if (err && err->empty())
-                *err = std::string("expected the number of ") + what + " at byte " + std::to_string(pos);
-            return false;
-        }
-        *v = std::strtol(s_.c_str() + pos, nullptr, 10);
-        pos = p;
-        return true;
-    }
-
-private:
-    const std::string& s_;
-};
+std::string colortbl_line()
+{
+    std::string c = "{\\colortbl;";
+    for (int r = 0; r <= 250; r += 50)
+        for (int g = 0; g <= 250; g += 50)
+            for (int b = 0; b <= 250; b += 50)
+                c += "\\red" + std::to_string(r) + "\\green" + std::to_string(g) + "\\blue" + std::to_string(b) + ";";
+    return c + "}\r\n";
+}
 
 int hexval(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
-bool parse_picture(Scanner& sc, const std::string& rtf, RtfPicture& pic, std::string* err)
-{
-    bool ok = sc.lit("{\\shp\n{\\*\\shpinst\\shpleft0\\shptop0\\shpright", err, "shape head") &&
-              sc.num(&pic.shpright, err, "\\shpright") && sc.lit("\\shpbottom", err, "\\shpbottom") &&
-              sc.num(&pic.shpbottom, err, "\\shpbottom") &&
-              sc.lit("\n\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\n"
-                     "{\\sp{\\sn shapeType}{\\sv 75}}\n{\\sp{\\sn pib}{\\sv {\\pict\\jpegblip\\picw",
-                     err, "shape properties") &&
-              sc.num(&pic.picw, err, "\\picw") && sc.lit(" \\pich", err, "\\pich") &&
-              sc.num(&pic.pich, err, "\\pich") && sc.lit("\n\\picwgoal", err, "\\picwgoal") &&
-              sc.num(&pic.picwgoal, err, "\\picwgoal") && sc.lit(" \\pichgoal", err, "\\pichgoal") &&
-              sc.num(&pic.pichgoal, err, "\\pichgoal") &&
-              sc.lit("\n\\picscalex100 \\picscaley100\n", err, "picture scale");
-    if (!ok)
-        return false;
-    size_t p = sc.pos;
-    while (p < rtf.size() && hexval(rtf[p]) >= 0)
-        ++p;
-    if ((p - sc.pos) % 2) {
-        *err = "odd number of hexadecimal digits in the picture at byte " + std::to_string(sc.pos);
+// Reads the file front to back; the first failed expectation records where it happened.
+struct Cursor {
+    const std::string& s;
+    std::string* err;
+    size_t pos = 0;
+
+    bool at(const std::string& lit) const { return s.compare(pos, lit.size(), lit) == 0; }
+    // Reads a pattern: literal bytes, '#' for a signed decimal number stored in the next of nums.
+    bool take(const std::string& pattern, std::vector<long*> nums = {})
+    {
+        size_t p = pos, k = 0;
+        for (char c : pattern) {
+            if (c == '#') {
+                size_t d = p + (p < s.size() && s[p] == '-');
+                if (d >= s.size() || !std::isdigit(static_cast<unsigned char>(s[d])))
+                    return fail(pattern, p);
+                char* end = nullptr;
+                *nums.at(k++) = std::strtol(s.c_str() + p, &end, 10);
+                p = size_t(end - s.c_str());
+            } else if (p >= s.size() || s[p++] != c) {
+                return fail(pattern, p - 1);
+            }
+        }
+        pos = p;
+        return true;
+    }
+    bool fail(const std::string& pattern, size_t p)
+    {
+        if (err->empty())
+            *err = "expected \"" + pattern.substr(0, 40) + "\" at byte " + std::to_string(pos) +
+                   ", mismatch at byte " + std::to_string(p) + ": \"" + s.substr(p, 60) + "\"";
         return false;
     }
-    pic.jpeg.reserve((p - sc.pos) / 2);
-    for (size_t i = sc.pos; i < p; i += 2)
-        pic.jpeg.push_back(static_cast<char>(hexval(rtf[i]) * 16 + hexval(rtf[i + 1])));
-    sc.pos = p;
-    return sc.lit("\n}}}\n{\\sp{\\sn fRecolorFillAsPicture}{\\sv 0}}\n{\\sp{\\sn posrelh}{\\sv 1}}"
-                  "\n{\\sp{\\sn posrelv}{\\sv 1}}\n{\\sp{\\sn fAllowOverlap}{\\sv 1}}"
-                  "\n{\\sp{\\sn fBehindDocument}{\\sv 1}}\n}}",
-                  err, "shape tail");
-}
+};
 
 } // namespace
 
@@ -109,25 +88,10 @@ std::string expected_head()
     return h + "}\r\n";
 }
 
-std::string expected_colortbl()
-{
-    std::string c = "{\\colortbl;";
-    for (int r = 0; r <= 250; r += 50)
-        for (int g = 0; g <= 250; g += 50)
-            for (int b = 0; b <= 250; b += 50)
-                c += "\\red" + std::to_string(r) + "\\green" + std::to_string(g) + "\\blue" +
-                     std::to_string(b) + ";";
-    return c + "}\r\n";
-}
-
 RtfDoc parse_rtf(const std::string& rtf, bool closing)
 {
     RtfDoc doc;
-    std::string* err = &doc.error;
-    Scanner sc(rtf);
-    if (!sc.lit(expected_head(), err, "the document head and font table"))
-        return doc;
-    const std::string colortbl = expected_colortbl();
+    Cursor c{rtf, &doc.error};
     size_t end = rtf.size();
     if (closing) {
         if (rtf.size() < 3 || rtf.compare(rtf.size() - 3, 3, "}\r\n") != 0) {
@@ -135,41 +99,33 @@ RtfDoc parse_rtf(const std::string& rtf, bool closing)
             return doc;
         }
         end -= 3;
-        doc.closed = true;
     }
-    while (sc.pos < end) {
+    if (!c.take(expected_head()))
+        return doc;
+    while (c.pos < end) {
         RtfPage pg;
-        if (!doc.pages.empty()) {
-            pg.has_sect = true;
-            if (!sc.lit(SECTION, err, "the section words") || !sc.num(&pg.margtsxn, err, "\\margtsxn") ||
-                !sc.lit("\\pard\r\n", err, "\\pard CR LF after the section words"))
-                return doc;
-        }
-        if (!sc.lit("\\jexpand\\viewkind1\\paperw", err, "the paper words") ||
-            !sc.num(&pg.paperw, err, "\\paperw") || !sc.lit("\\paperh", err, "\\paperh") ||
-            !sc.num(&pg.paperh, err, "\\paperh") || !sc.lit("\r\n", err, "CR LF after \\paperh"))
+        RtfPicture& pic = pg.picture;
+        pg.has_sect = !doc.pages.empty();
+        if (pg.has_sect && !c.take(SECTION + std::string("#\\pard\r\n"), {&pg.margtsxn}))
             return doc;
-        if (sc.at("{\\shp")) {
-            pg.has_picture = true;
-            if (!parse_picture(sc, rtf, pg.picture, err))
-                return doc;
-        }
-        if (sc.at("{\\colortbl")) {
-            pg.has_colortbl = true;
-            if (!sc.lit(colortbl, err, "the 216-entry colour table"))
-                return doc;
-        }
-        if (!sc.lit("\\margt", err, "the margins line") || !sc.num(&pg.margt, err, "\\margt") ||
-            !sc.lit("\\margb", err, "\\margb") || !sc.num(&pg.margb, err, "\\margb") ||
-            !sc.lit("\\margr", err, "\\margr") || !sc.num(&pg.margr, err, "\\margr") ||
-            !sc.lit("\\margl", err, "\\margl") || !sc.num(&pg.margl, err, "\\margl") ||
-            !sc.lit("\r\n", err, "CR LF after the margins"))
+        if (!c.take("\\jexpand\\viewkind1\\paperw#\\paperh#\r\n", {&pg.paperw, &pg.paperh}))
             return doc;
-        size_t next = rtf.find(SECTION, sc.pos);
-        if (next == std::string::npos || next > end)
-            next = end;
-        pg.body = rtf.substr(sc.pos, next - sc.pos);
-        sc.pos = next;
+        pg.has_picture = c.at("{\\shp");
+        if (pg.has_picture) {
+            if (!c.take(PICTURE_HEAD, {&pic.shpright, &pic.shpbottom, &pic.picw, &pic.pich, &pic.picwgoal, &pic.pichgoal}))
+                return doc;
+            for (; c.pos + 1 < rtf.size() && hexval(rtf[c.pos]) >= 0 && hexval(rtf[c.pos + 1]) >= 0; c.pos += 2)
+                pic.jpeg.push_back(static_cast<char>(hexval(rtf[c.pos]) * 16 + hexval(rtf[c.pos + 1])));
+            if (!c.take(PICTURE_TAIL))
+                return doc;
+        }
+        pg.has_colortbl = c.at("{\\colortbl");
+        if ((pg.has_colortbl && !c.take(colortbl_line())) ||
+            !c.take("\\margt#\\margb#\\margr#\\margl#\r\n", {&pg.margt, &pg.margb, &pg.margr, &pg.margl}))
+            return doc;
+        size_t next = std::min(rtf.find(SECTION, c.pos), end);
+        pg.body = rtf.substr(c.pos, next - c.pos);
+        c.pos = next;
         doc.pages.push_back(std::move(pg));
     }
     return doc;
@@ -232,18 +188,6 @@ std::string rtf_plain_text(const std::string& rtf)
     return out;
 }
 
-std::string rtf_underlined_text(const std::string& rtf)
-{
-    std::string out;
-    for (size_t p = rtf.find("{\\ul "); p != std::string::npos; p = rtf.find("{\\ul ", p + 1)) {
-        size_t close = rtf.find('}', p + 5);
-        if (close == std::string::npos)
-            break;
-        out += rtf_plain_text(rtf.substr(p + 5, close - p - 5));
-    }
-    return out;
-}
-
 std::vector<std::string> words_of(const std::string& text)
 {
     std::vector<std::string> words;
@@ -280,34 +224,25 @@ bool in_order(const std::vector<std::string>& hay, const std::vector<std::string
     return true;
 }
 
-bool jpeg_frame(const std::string& j, int* width, int* height, std::string* why)
+bool jpeg_frame(const std::string& j, int* width, int* height)
 {
-    auto byte = [&](size_t i) { return static_cast<unsigned char>(j[i]); };
-    auto fail = [&](const std::string& w) {
-        if (why)
-            *why = w;
+    auto byte = [&](size_t i) { return unsigned(static_cast<unsigned char>(j[i])); };
+    if (j.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8 || byte(j.size() - 2) != 0xFF || byte(j.size() - 1) != 0xD9)
         return false;
-    };
-    if (j.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
-        return fail("no SOI marker at the start");
-    if (byte(j.size() - 2) != 0xFF || byte(j.size() - 1) != 0xD9)
-        return fail("no EOI marker at the end");
-    size_t p = 2;
-    while (p + 4 <= j.size()) {
-        if (byte(p) != 0xFF)
-            return fail("marker expected at JPEG byte " + std::to_string(p));
+    for (size_t p = 2; p + 9 <= j.size() && byte(p) == 0xFF; p += 2 + byte(p + 2) * 256 + byte(p + 3)) {
         unsigned m = byte(p + 1);
-        size_t len = byte(p + 2) * 256u + byte(p + 3);
         if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
-            if (p + 9 > j.size())
-                return fail("short SOF segment");
-            *height = byte(p + 5) * 256 + byte(p + 6);
-            *width = byte(p + 7) * 256 + byte(p + 8);
+            *height = int(byte(p + 5) * 256 + byte(p + 6));
+            *width = int(byte(p + 7) * 256 + byte(p + 8));
             return true;
         }
-        p += 2 + len;
     }
-    return fail("no SOF marker");
+    return false;
+}
+
+std::vector<std::string> rtf_words(const std::string& rtf)
+{
+    return words_of(rtf_plain_text(rtf));
 }
 
 } // namespace e2e

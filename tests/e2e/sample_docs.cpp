@@ -1,4 +1,4 @@
-#include "sample_docs.h"
+#include "e2e.h"
 
 #include <cstdint>
 
@@ -9,33 +9,14 @@ const char* const MOVED_URI = "http://example.com/moved";
 
 namespace {
 
-const vlxtest::Rgb BLACK{0, 0, 0}, BLUE{0, 0, 1}, RED{1, 0, 0}, GREY{0.6, 0.6, 0.6};
+const vlxtest::Rgb BLACK{0, 0, 0}, BLUE{0, 0, 1}, RED{1, 0, 0};
 
 std::vector<std::uint8_t> gradient(int w, int h)
 {
     std::vector<std::uint8_t> px;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            px.push_back(std::uint8_t(x * 255 / (w - 1)));
-            px.push_back(std::uint8_t(y * 255 / (h - 1)));
-            px.push_back(128);
-        }
+    for (int i = 0; i < w * h; ++i)
+        px.insert(px.end(), {std::uint8_t(i % w * 255 / (w - 1)), std::uint8_t(i / w * 255 / (h - 1)), 128});
     return px;
-}
-
-std::vector<std::string> split(const std::string& s)
-{
-    std::vector<std::string> out;
-    size_t p = 0;
-    while (p < s.size()) {
-        size_t q = s.find(' ', p);
-        if (q == std::string::npos)
-            q = s.size();
-        if (q > p)
-            out.push_back(s.substr(p, q - p));
-        p = q + 1;
-    }
-    return out;
 }
 
 const char* const REPORT_BODY[] = {
@@ -46,13 +27,9 @@ const char* const REPORT_BODY[] = {
 
 const char* const NUMBERS[] = {"one", "two", "three", "four", "five", "six", "seven", "eight"};
 
-const char* const TABLE[5][4] = {
-    {"Item", "Colour", "Size", "Price"},
-    {"Apple", "Red", "Small", "10"},
-    {"Banana", "Yellow", "Long", "20"},
-    {"Cherry", "Crimson", "Tiny", "30"},
-    {"Damson", "Purple", "Round", "40"},
-};
+const char* const TABLE[5][4] = {{"Item", "Colour", "Size", "Price"}, {"Apple", "Red", "Small", "10"},
+                                  {"Banana", "Yellow", "Long", "20"}, {"Cherry", "Crimson", "Tiny", "30"},
+                                  {"Damson", "Purple", "Round", "40"}};
 
 } // namespace
 
@@ -104,7 +81,7 @@ std::vector<std::string> report_words(int page)
         s = "Second section heading The second page continues the report with details about"
             " regional offices End of report";
     }
-    return split(s);
+    return words_of(s);
 }
 
 void make_columns(vlxtest::PdfWriter& w)
@@ -149,22 +126,6 @@ std::vector<std::string> table_words()
         for (const char* cell : row)
             out.push_back(cell);
     return out;
-}
-
-void make_three_pages(vlxtest::PdfWriter& w)
-{
-    for (const char* n : {"one", "two", "three"})
-        w.add_page(612, 792).text(72, 700, std::string("Marker page ") + n, "Helvetica", 12);
-}
-
-void make_huge_page(vlxtest::PdfWriter& w)
-{
-    w.add_page(2000, 2000).text(100, 1900, "Huge page text", "Helvetica", 24);
-}
-
-void make_textless_page(vlxtest::PdfWriter& w)
-{
-    w.add_page(612, 792).fill_rect(100, 100, 200, 200, GREY);
 }
 
 } // namespace e2e

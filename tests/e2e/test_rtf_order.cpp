@@ -1,55 +1,50 @@
 // The converted document in file order: head, font table, per page the section and paper words,
-// the picture, the colour table once, the margins and the text, then the closing brace.
-#include "e2e_fixture.h"
+// the picture, the colour table once, the margins and the text, then the closing brace; and what
+// the options and page lists change in it.
+#include "e2e.h"
 
 #include <algorithm>
 
 namespace e2e {
 namespace {
 
-std::vector<std::string> words_of_body(const RtfPage& p)
+// The visible text of the HYPERLINK field for uri, or "(no field)".
+std::string field_result(const std::string& rtf, const std::string& uri)
 {
-    return words_of(rtf_plain_text(p.body));
+    const std::string open = "\"" + uri + "\"}}\n{\\fldrslt{";
+    size_t at = rtf.find(open);
+    if (at == std::string::npos)
+        return "(no field)";
+    size_t inst = rtf.rfind("{\\field{\\*\\fldinst {\\b HYPERLINK", at);
+    const std::string head = inst == std::string::npos ? "" : rtf.substr(inst, at - inst);
+    if (head != "{\\field{\\*\\fldinst {\\b HYPERLINK}{\\b " && head != "{\\field{\\*\\fldinst {\\b HYPERLINK }{\\b ")
+        return "(malformed field instruction: " + head + ")";
+    size_t start = at + open.size();
+    return rtf_plain_text(rtf.substr(start, rtf.find("\n}}}", start) - start));
 }
 
 TEST_F(E2e, ReportHasEveryPieceInFileOrder)
 {
-    vlxtest::PdfWriter w;
-    make_report(w);
-    Conversion c = convert(save(w, "report.pdf"), work / "report.doc");
+    Conversion c = convert_report();
     EXPECT_CONVERTED(c);
     ASSERT_EQ(c.doc.pages.size(), 2u);
-    EXPECT_EQ(count_of(c.rtf, "\\rtf"), 1u);
+    EXPECT_EQ(list_dir(work.path), (std::vector<std::string>{"report.doc", "report.pdf"}));
     EXPECT_EQ(count_of(c.rtf, "{\\colortbl"), 1u);
-    EXPECT_EQ(count_of(c.rtf, "\\sect\\sectd\\sbkpage"), 1u);
-
-    const RtfPage& p1 = c.doc.pages[0];
-    const RtfPage& p2 = c.doc.pages[1];
-    EXPECT_FALSE(p1.has_sect);
+    const RtfPage &p1 = c.doc.pages[0], &p2 = c.doc.pages[1];
     EXPECT_TRUE(p1.has_colortbl) << "the colour table follows the first page's picture";
-    EXPECT_FALSE(p2.has_colortbl);
     for (const RtfPage* p : {&p1, &p2}) {
         EXPECT_EQ(p->paperw, 12240);
         EXPECT_EQ(p->paperh, 15840);
         ASSERT_TRUE(p->has_picture);
-        EXPECT_EQ(p->picture.shpright, 12240);
-        EXPECT_EQ(p->picture.shpbottom, 15840);
-        EXPECT_EQ(p->picture.picw, 612);
-        EXPECT_EQ(p->picture.pich, 792);
-        EXPECT_EQ(p->picture.picwgoal, 12240);
-        EXPECT_EQ(p->picture.pichgoal, 15840);
+        const RtfPicture& pic = p->picture;
+        EXPECT_EQ(std::vector<long>({pic.shpright, pic.shpbottom, pic.picw, pic.pich, pic.picwgoal, pic.pichgoal}),
+                  std::vector<long>({12240, 15840, 612, 792, 12240, 15840}));
         int jw = 0, jh = 0;
-        std::string why;
-        EXPECT_TRUE(jpeg_frame(p->picture.jpeg, &jw, &jh, &why)) << why;
-        EXPECT_EQ(jw, 1275) << "150 dpi bitmap of a Letter page";
-        EXPECT_EQ(jh, 1650);
-        // Margins are whole points within the page.
-        EXPECT_EQ(p->margt % 20, 0);
-        EXPECT_EQ(p->margl % 20, 0);
-        EXPECT_GE(p->margt, 0);
-        EXPECT_GE(p->margb, 0);
-        EXPECT_GE(p->margl, 0);
-        EXPECT_GE(p->margr, 0);
+        EXPECT_TRUE(jpeg_frame(pic.jpeg, &jw, &jh));
+        EXPECT_EQ(jw * 10000 + jh, 1275 * 10000 + 1650) << "150 dpi bitmap of a Letter page";
+        // margins are whole points within the page
+        EXPECT_EQ(p->margt % 20 + p->margl % 20, 0);
+        EXPECT_GE(std::min({p->margt, p->margb, p->margl, p->margr}), 0);
         EXPECT_LT(p->margt + p->margb, p->paperh);
         EXPECT_LT(p->margl + p->margr, p->paperw);
     }
@@ -57,144 +52,133 @@ TEST_F(E2e, ReportHasEveryPieceInFileOrder)
     EXPECT_NEAR(p1.margl, 72 * 20, 20);
     EXPECT_GT(p1.margt, 40 * 20);
     EXPECT_LT(p1.margt, 72 * 20);
-    // The section's top margin is the previous page's top margin less 4 pt.
-    EXPECT_EQ(p2.margtsxn, p1.margt - 80);
-
+    EXPECT_EQ(p2.margtsxn, p1.margt - 80) << "the previous page's top margin less 4 pt";
     std::string why;
-    EXPECT_TRUE(in_order(words_of_body(p1), report_words(1), &why)) << why;
-    EXPECT_TRUE(in_order(words_of_body(p2), report_words(2), &why)) << why;
+    EXPECT_TRUE(in_order(rtf_words(p1.body), report_words(1), &why)) << why;
+    EXPECT_TRUE(in_order(rtf_words(p2.body), report_words(2), &why)) << why;
+    EXPECT_TRUE(in_order(rtf_words(p2.body), {"offices", "Relocated", "End"}, &why)) << "moved text in place: " << why;
     EXPECT_EQ(count_of(rtf_plain_text(c.rtf), "Quarterly"), 1u) << "page text is written once";
+
+    // Helvetica -> Arial f10, Times -> f20, Courier -> f30; sizes in half-points; bold, italic
+    for (const char* tag : {"\\f10 ", "\\f20 ", "\\f30 ", "\\fs40 ", "\\fs28 ", "\\fs24 ", "\\fs20 ", "\\b", "\\i"})
+        EXPECT_NE(p1.body.find(tag), std::string::npos) << tag;
+    // red (255,0,0) is the palette's (250,0,0): 5*36+1; blue is (0,0,250): 6
+    EXPECT_NE(p1.body.find("\\cf181 "), std::string::npos);
+    EXPECT_NE(p1.body.find("\\cf6 "), std::string::npos);
+    std::string ul; // underlined characters, in order
+    for (size_t p = p1.body.find("{\\ul "); p != std::string::npos; p = p1.body.find("{\\ul ", p + 1))
+        ul += rtf_plain_text(p1.body.substr(p + 5, p1.body.find('}', p + 5) - p - 5));
+    EXPECT_NE(ul.find("Important"), std::string::npos) << ul;
+    EXPECT_EQ(ul.find("notice"), std::string::npos) << ul;
+    EXPECT_EQ(ul.find("Quarterly"), std::string::npos) << ul;
 }
 
-TEST_F(E2e, TextDrawnUnderATranslatedMatrixStaysOneWordInPlace)
+TEST_F(E2e, OptionsKeepTheWordsAndTheLinks)
 {
-    vlxtest::PdfWriter w;
-    make_report(w);
-    Conversion c = convert(save(w, "report.pdf"), work / "report.doc", {"--no_graph"});
-    EXPECT_CONVERTED(c);
-    ASSERT_EQ(c.doc.pages.size(), 2u);
-    std::string why;
-    EXPECT_TRUE(in_order(words_of_body(c.doc.pages[1]), {"offices", "Relocated", "End"}, &why)) << why;
-}
-
-TEST_F(E2e, FontsSizesColoursAndUnderlineReachTheText)
-{
-    vlxtest::PdfWriter w;
-    make_report(w);
-    Conversion c = convert(save(w, "report.pdf"), work / "report.doc");
-    EXPECT_CONVERTED(c);
-    ASSERT_FALSE(c.doc.pages.empty());
-    const std::string& body = c.doc.pages[0].body;
-    // Helvetica -> Arial f10, Times -> Times New Roman f20, Courier -> Courier New f30.
-    for (const char* tag : {"\\f10 ", "\\f20 ", "\\f30 "})
-        EXPECT_NE(body.find(tag), std::string::npos) << tag;
-    // Half-points: 20, 14, 12 and 10 pt.
-    for (const char* size : {"\\fs40 ", "\\fs28 ", "\\fs24 ", "\\fs20 "})
-        EXPECT_NE(body.find(size), std::string::npos) << size;
-    EXPECT_NE(body.find("\\b"), std::string::npos) << "Helvetica-Bold title";
-    EXPECT_TRUE(body.find("\\i ") != std::string::npos || body.find("\\i\\") != std::string::npos)
-        << "Times-Italic line";
-    // Red (255,0,0) is nearest palette entry (250,0,0): RTF colour 5*36+1.
-    EXPECT_NE(body.find("\\cf181 "), std::string::npos);
-    // Blue (0,0,255) is palette entry (0,0,250): RTF colour 6.
-    EXPECT_NE(body.find("\\cf6 "), std::string::npos);
-
-    std::string ul = rtf_underlined_text(body);
-    EXPECT_NE(ul.find("Important"), std::string::npos) << "underlined: [" << ul << "]";
-    EXPECT_EQ(ul.find("notice"), std::string::npos) << "underlined: [" << ul << "]";
-    EXPECT_EQ(ul.find("Quarterly"), std::string::npos) << "underlined: [" << ul << "]";
-}
-
-TEST_F(E2e, HugePageIsClampedTo1583Points)
-{
-    vlxtest::PdfWriter w;
-    make_huge_page(w);
-    Conversion c = convert(save(w, "huge.pdf"), work / "huge.doc");
-    EXPECT_CONVERTED(c);
-    ASSERT_EQ(c.doc.pages.size(), 1u);
-    EXPECT_EQ(c.doc.pages[0].paperw, 31660);
-    EXPECT_EQ(c.doc.pages[0].paperh, 31660);
-    ASSERT_TRUE(c.doc.pages[0].has_picture);
-    int jw = 0, jh = 0;
-    std::string why;
-    EXPECT_TRUE(jpeg_frame(c.doc.pages[0].picture.jpeg, &jw, &jh, &why)) << why;
-    EXPECT_NEAR(jw, 4167, 1) << "the picture keeps the page's full size";
-    EXPECT_NEAR(c.doc.pages[0].picture.picw, 2000, 1);
-    const RtfPage& p = c.doc.pages[0];
-    EXPECT_LE(p.margl + p.margr, 31660);
-    EXPECT_LE(p.margt + p.margb, 31660);
-    EXPECT_TRUE(in_order(words_of_body(p), {"Huge", "page", "text"}, &why)) << why;
-}
-
-TEST_F(E2e, PageWithoutTextGetsZeroMargins)
-{
-    vlxtest::PdfWriter w;
-    make_textless_page(w);
-    Conversion c = convert(save(w, "blank.pdf"), work / "blank.doc");
-    EXPECT_CONVERTED(c);
-    ASSERT_EQ(c.doc.pages.size(), 1u);
-    const RtfPage& p = c.doc.pages[0];
-    EXPECT_EQ(p.margt, 0);
-    EXPECT_EQ(p.margb, 0);
-    EXPECT_EQ(p.margr, 0);
-    EXPECT_EQ(p.margl, 0);
-    EXPECT_TRUE(p.has_picture);
-    EXPECT_TRUE(p.has_colortbl);
-}
-
-TEST_F(E2e, NoGraphWritesNoPictureAndSaysSoPerPage)
-{
-    vlxtest::PdfWriter w;
-    make_report(w);
-    Conversion c = convert(save(w, "report.pdf"), work / "report.doc", {"--no_graph"});
-    EXPECT_CONVERTED(c);
-    ASSERT_EQ(c.doc.pages.size(), 2u);
-    EXPECT_EQ(c.rtf.find("\\shp"), std::string::npos);
-    EXPECT_EQ(c.rtf.find("\\jpegblip"), std::string::npos);
-    EXPECT_TRUE(c.doc.pages[0].has_colortbl);
-    EXPECT_EQ(c.run.out, "Graphics is OFF\nGraphics is OFF\n");
-    std::string why;
-    EXPECT_TRUE(in_order(words_of_body(c.doc.pages[1]), report_words(2), &why)) << why;
-}
-
-TEST_F(E2e, EveryModeGivesAWellFormedDocumentWithTheSameWords)
-{
-    vlxtest::PdfWriter w;
-    make_report(w);
-    std::string src = save(w, "report.pdf");
-    for (const char* mode : {"--mode=1", "--mode=2", "--tab"}) {
-        SCOPED_TRACE(mode);
-        Conversion c = convert(src, work / "modes.doc", {mode, "--no_graph"});
+    for (const std::vector<std::string>& opts : std::vector<std::vector<std::string>>{
+             {"--no_graph"}, {"--mode=1", "--no_graph"}, {"--mode=2", "--no_graph"}, {"--tab", "--no_crlf", "--no_graph"}}) {
+        SCOPED_TRACE(opts.front());
+        Conversion c = convert_report(opts);
         EXPECT_CONVERTED(c);
         ASSERT_EQ(c.doc.pages.size(), 2u);
-        std::vector<std::string> words = words_of(rtf_plain_text(c.rtf));
+        EXPECT_EQ(c.rtf.find("\\shp"), std::string::npos);
+        EXPECT_TRUE(c.doc.pages[0].has_colortbl);
+        EXPECT_EQ(c.run.out, "Graphics is OFF\nGraphics is OFF\n");
+        std::vector<std::string> words = rtf_words(c.rtf);
         for (int page : {1, 2})
             for (const std::string& word : report_words(page))
                 EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
+        // the link covers one word; the one without an action adds no field
+        EXPECT_EQ(rtf_words(field_result(c.rtf, REPORT_URI)), std::vector<std::string>{"Website"});
+        EXPECT_EQ(count_of(c.rtf, "HYPERLINK"), 2u);
+        // link rectangles are in page space, whatever the text matrix
+        EXPECT_TRUE(opts.size() > 1 || field_result(c.doc.pages[1].body, MOVED_URI).find("Relocated") != std::string::npos);
     }
+}
+
+TEST_F(E2e, HugeAndTextlessPages)
+{
+    vlxtest::PdfWriter w;
+    w.add_page(2000, 2000).text(100, 1900, "Huge page text", "Helvetica", 24);
+    w.add_page(612, 792).fill_rect(100, 100, 200, 200, vlxtest::Rgb{0.6, 0.6, 0.6});
+    Conversion c = convert(save(w, "odd.pdf"), work / "odd.doc");
+    EXPECT_CONVERTED(c);
+    ASSERT_EQ(c.doc.pages.size(), 2u);
+    const RtfPage &huge = c.doc.pages[0], &blank = c.doc.pages[1];
+    EXPECT_EQ(huge.paperw, 31660) << "paper clamped to 1583 pt";
+    EXPECT_EQ(huge.paperh, 31660);
+    int jw = 0, jh = 0;
+    EXPECT_TRUE(jpeg_frame(huge.picture.jpeg, &jw, &jh));
+    EXPECT_NEAR(jw, 4167, 1) << "the picture keeps the page's full size";
+    EXPECT_NEAR(huge.picture.picw, 2000, 1);
+    EXPECT_LE(huge.margl + huge.margr, 31660);
+    EXPECT_LE(huge.margt + huge.margb, 31660);
+    EXPECT_EQ(rtf_words(huge.body), (std::vector<std::string>{"Huge", "page", "text"}));
+    EXPECT_TRUE(blank.has_picture);
+    EXPECT_EQ(std::vector<long>({blank.margt, blank.margb, blank.margr, blank.margl}), std::vector<long>(4, 0))
+        << "a page without text gets zero margins";
 }
 
 TEST_F(E2e, EncryptedCopyConvertsLikeTheOriginal)
 {
-    vlxtest::PdfWriter w;
-    make_report(w);
-    std::string plain = save(w, "report.pdf");
-    std::string locked = work / "locked.pdf";
+    Conversion plain = convert_report();
     std::string log;
-    ASSERT_TRUE(vlxtest::qpdf_encrypt(plain, locked, vlxtest::Crypt::aes_128, "user-pw", "owner-pw", &log))
-        << log;
-    Conversion a = convert(plain, work / "plain.doc");
-    Conversion b = convert(locked, work / "locked.doc", {"--pswd=user-pw"});
-    EXPECT_CONVERTED(a);
-    EXPECT_CONVERTED(b);
-    ASSERT_EQ(a.doc.pages.size(), b.doc.pages.size());
-    for (size_t i = 0; i < a.doc.pages.size(); ++i) {
-        EXPECT_EQ(a.doc.pages[i].body, b.doc.pages[i].body) << "page " << i + 1;
-        EXPECT_EQ(a.doc.pages[i].margt, b.doc.pages[i].margt);
+    ASSERT_TRUE(vlxtest::qpdf_encrypt(work / "report.pdf", work / "locked.pdf", vlxtest::Crypt::aes_128,
+                                      "user-pw", "owner-pw", &log)) << log;
+    for (const char* pw : {"--pswd=user-pw", "--pswd=owner-pw"}) {
+        Conversion c = convert(work / "locked.pdf", work / "locked.doc", {pw});
+        EXPECT_CONVERTED(c);
+        EXPECT_EQ(c.rtf, plain.rtf) << pw;
     }
-    Conversion owner = convert(locked, work / "owner.doc", {"--pswd=owner-pw"});
-    EXPECT_CONVERTED(owner);
-    EXPECT_EQ(owner.doc.pages.size(), a.doc.pages.size());
+}
+
+TEST_F(E2e, PageListsAndPagesThatCannotBeLoaded)
+{
+    vlxtest::PdfWriter w;
+    for (const char* n : {"one", "two", "three"})
+        w.add_page().text(72, 700, std::string("Marker page ") + n);
+    std::string lying = w.str();
+    lying[lying.find("/Count 3") + 7] = '7'; // same length: the offsets stay right
+    spit(work / "three.pdf", w.str());
+    spit(work / "lying.pdf", lying);
+    // {source, options, words per section}
+    const std::tuple<const char*, const char*, std::vector<std::string>> rows[] = {
+        {"three.pdf", "--pages=2,2", {"two", "two"}},
+        {"three.pdf", "--pages=3,99,1", {"three", "one"}},
+        {"three.pdf", "--pages=9", {}},
+        {"lying.pdf", "--no_graph", {"one", "two", "three"}},  // pages that cannot be loaded are skipped
+        {"lying.pdf", "--pages=5,2", {"two"}},
+    };
+    for (const auto& [src, opt, sections] : rows) {
+        SCOPED_TRACE(std::string(src) + " " + opt);
+        Conversion c = convert(work / src, work / "out.doc", {opt, "--no_graph"});
+        EXPECT_CONVERTED(c);
+        std::vector<std::string> got;
+        for (const RtfPage& p : c.doc.pages) {
+            std::vector<std::string> words = rtf_words(p.body);
+            got.push_back(words.size() == 3 && words[0] == "Marker" ? words[2] : "?");
+        }
+        EXPECT_EQ(got, sections);
+        EXPECT_EQ(count_of(c.rtf, "{\\colortbl"), 1u - sections.empty());
+        EXPECT_TRUE(!sections.empty() || c.rtf == expected_head() + "}\r\n") << c.rtf;
+    }
+}
+
+TEST_F(E2e, ProfileSettingsAndLaterOptionsOverride)
+{
+    vlxtest::PdfWriter w;
+    w.add_page().text(72, 700, "First page text");
+    w.add_page().text(72, 700, "Second page text");
+    std::string src = save(w, "two.pdf");
+    spit(work / "p.vlx", "[Generic settings]\r\npages=1\r\nconvert graphics=0\r\n");
+    // {options, the page converted}: a profile overrides the options before it
+    for (const auto& [opts, word] : {std::make_pair(std::vector<std::string>{"--pages=2", "--profile=p.vlx"}, "First"),
+                                     std::make_pair(std::vector<std::string>{"--profile=p.vlx", "--pages=2"}, "Second")}) {
+        Conversion c = convert(src, work / "p.doc", opts);
+        EXPECT_CONVERTED(c);
+        EXPECT_EQ(c.run.out, "Graphics is OFF\n");
+        EXPECT_EQ(rtf_words(c.rtf), (std::vector<std::string>{word, "page", "text"}));
+    }
 }
 
 } // namespace

@@ -9,16 +9,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
-namespace {
-
-std::string plain(const QString& s)
-{
-    QString t = s;
-    t.remove('&');
-    return t.toStdString();
-}
-
-} // namespace
+static std::string plain(QString s) { return s.remove('&').toStdString(); }
 
 modal_answerer::modal_answerer(int watchdog_ms)
 {
@@ -58,32 +49,20 @@ modal_answerer& modal_answerer::click(const std::string& name)
 
 bool modal_answerer::click_button(QWidget* w, const std::string& name)
 {
-    for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
-        if (plain(b->text()) == name || b->objectName().toStdString() == name) {
-            b->click();
-            return true;
-        }
-    }
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+        if (plain(b->text()) == name || b->objectName().toStdString() == name)
+            return b->click(), true;
     return false;
-}
-
-std::string modal_answerer::control_text(QWidget* w, int id)
-{
-    if (auto* label = w->findChild<QLabel*>(QString::number(id)))
-        return label->text().toStdString();
-    return std::string();
 }
 
 void modal_answerer::poll()
 {
     QWidget* w = QApplication::activeModalWidget();
-    if (!w || !w->isVisible())
+    if (!w || !w->isVisible() || script.empty())
         return;
     for (const QPointer<QWidget>& h : handled)
         if (h == w)
             return;
-    if (script.empty())
-        return;
     seen_modal s;
     s.cls = w->metaObject()->className();
     if (s.cls == "QDialog" && !w->objectName().isEmpty())
@@ -91,8 +70,8 @@ void modal_answerer::poll()
     s.title = w->windowTitle().toStdString();
     if (auto* box = qobject_cast<QMessageBox*>(w))
         s.text = box->text().toStdString();
-    else
-        s.text = control_text(w, 1320);
+    else if (auto* label = w->findChild<QLabel*>("1320"))
+        s.text = label->text().toStdString();
     for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
         if (b->isVisible())
             s.buttons.push_back(plain(b->text()));

@@ -39,7 +39,6 @@ public:
     bool timed_out = false;
 
     static bool click_button(QWidget* w, const std::string& name);
-    static std::string control_text(QWidget* w, int id);
 
 private:
     void poll();

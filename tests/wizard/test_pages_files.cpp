@@ -1,132 +1,81 @@
 // The select-files page: what it checks before the settings page, and in what order.
-#include "test_pages_env.h"
-
 #include "pdf_open.h"
-
-#include <QApplication>
-#include <QPushButton>
+#include "test_wizard_env.h"
 
 #include <sys/stat.h>
 
 namespace {
 
-class sel_file_test : public pages_env {
-protected:
-    void SetUp() override
-    {
-        pages_env::SetUp();
-        rig = std::make_unique<wizard_rig>();
-        rig->start();
-        rig->shell.press_next();
-        ASSERT_EQ(rig->page(), IDD_SEL_FILE);
-    }
-    void TearDown() override
-    {
-        rig.reset();
-        pages_env::TearDown();
-    }
+struct sel_file_test : rig_env<IDD_SEL_FILE> {
     void fill(const std::string& src, const std::string& dest)
     {
         rig->edit(rig->sel, 1003)->setText(QString::fromStdString(src));
         rig->edit(rig->sel, 1004)->setText(QString::fromStdString(dest));
     }
-    void click(int id)
+    // Presses Next and returns the box it raised.
+    box_record next_box()
     {
-        click_button(rig->ctl<QAbstractButton>(rig->sel, id));
+        const size_t before = box_count();
+        rig->shell.press_next();
+        EXPECT_EQ(box_count(), before + 1);
+        return box_count() > before ? taken_boxes().back() : box_record{};
     }
-    std::unique_ptr<wizard_rig> rig;
 };
 
 const char* const MISSING_SOURCE = "Source file does not exist.\r\nPlease verify the correct file name was given.";
 
-TEST_F(sel_file_test, EmptyNamesAreReportedSourceFirst)
-{
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 1u);
-    EXPECT_EQ(boxes[0].kind, box_kind::message);
-    EXPECT_EQ(boxes[0].text, "You should enter source file name");
-    EXPECT_EQ(boxes[0].caption, "Vellix 4.1  Message");
-    EXPECT_EQ(rig->page(), IDD_SEL_FILE);
+} // namespace
 
+TEST_F(sel_file_test, SourceProblemsAreReportedFirstAndTouchNothing)
+{
+    box_record b = next_box();
+    EXPECT_EQ(b.kind, box_kind::message);
+    EXPECT_EQ(b.text, "You should enter source file name");
+    EXPECT_EQ(b.caption, "Vellix 4.1  Message");
     fill(make_pdf("a.pdf", 1), "");
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 2u);
-    EXPECT_EQ(boxes[1].text, "You should enter destination file name");
-    EXPECT_EQ(rig->page(), IDD_SEL_FILE);
-}
+    EXPECT_EQ(next_box().text, "You should enter destination file name");
 
-TEST_F(sel_file_test, MissingSourceIsAnErrorAndTouchesNothing)
-{
-    const std::string dest = path("out.doc");
-    write_file(dest, "keep");
+    const std::string dest = write_file(path("out.doc"), "keep");
     fill(path("nothing.pdf"), dest);
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 1u);
-    EXPECT_EQ(boxes[0].kind, box_kind::error);
-    EXPECT_EQ(boxes[0].text, MISSING_SOURCE);
-    EXPECT_EQ(boxes[0].caption, "Vellix 4.1  Error");
+    b = next_box();
+    EXPECT_EQ(b.kind, box_kind::error);
+    EXPECT_EQ(b.text, MISSING_SOURCE);
+    EXPECT_EQ(b.caption, "Vellix 4.1  Error");
+    fill(dir, dest); // a folder is no source either
+    EXPECT_EQ(next_box().text, MISSING_SOURCE);
+    fill(write_file(path("junk.pdf"), "not a PDF"), dir); // the document fails before the folder
+    EXPECT_EQ(next_box().text, PDF_CANNOT_READ_TEXT);
     EXPECT_EQ(read_file(dest), "keep");
-    EXPECT_EQ(rig->page(), IDD_SEL_FILE);
-
-    // A folder is no source either.
-    fill(dir, dest);
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 2u);
-    EXPECT_EQ(boxes[1].text, MISSING_SOURCE);
-}
-
-TEST_F(sel_file_test, UnreadablePdfIsReportedBeforeTheDestinationIsChecked)
-{
-    const std::string src = path("junk.pdf");
-    write_file(src, "this is not a PDF document");
-    fill(src, dir); // a folder: would be refused, but the document fails first
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 1u);
-    EXPECT_EQ(boxes[0].text, PDF_CANNOT_READ_TEXT);
     EXPECT_EQ(rig->page(), IDD_SEL_FILE);
 }
 
 TEST_F(sel_file_test, PasswordCountsOnlyWhileUsePasswordIsChecked)
 {
-    const std::string plain = make_pdf("plain.pdf", 1);
     const std::string src = path("locked.pdf");
     std::string log;
-    ASSERT_TRUE(vlxtest::qpdf_encrypt(plain, src, vlxtest::Crypt::aes_128, "user", "owner", &log)) << log;
-    const std::string dest = path("out.doc");
-    write_file(dest, "keep");
+    ASSERT_TRUE(vlxtest::qpdf_encrypt(make_pdf("plain.pdf", 1), src, vlxtest::Crypt::aes_128, "user", "owner", &log))
+        << log;
+    const std::string dest = write_file(path("out.doc"), "keep");
     fill(src, dest);
-
-    // Typed but not in use: the document is opened without a password.
-    rig->edit(rig->sel, 1005)->setText("user");
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 1u);
-    EXPECT_EQ(boxes[0].text, "Incorrect password");
-    EXPECT_EQ(rig->job.password, "");
+    QLineEdit* pswd = rig->edit(rig->sel, 1005);
+    pswd->setText("user"); // typed but not in use
+    EXPECT_EQ(next_box().text, "Incorrect password");
     EXPECT_EQ(read_file(dest), "keep"); // no overwrite question, nothing deleted
 
-    click(1222);
-    EXPECT_TRUE(rig->checked(rig->sel, 1222));
-    EXPECT_TRUE(rig->edit(rig->sel, 1005)->isEnabled());
-    rig->edit(rig->sel, 1005)->setText("wrong");
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 2u);
-    EXPECT_EQ(boxes[1].text, "Incorrect password");
-
-    rig->edit(rig->sel, 1005)->setText("user");
-    answers.push_back(1);
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 3u);
-    EXPECT_EQ(boxes[2].kind, box_kind::question);
+    rig->click(rig->sel, 1222);
+    EXPECT_TRUE(pswd->isEnabled());
+    pswd->setText("wrong");
+    EXPECT_EQ(next_box().text, "Incorrect password");
+    pswd->setText("user");
+    answers = {1};
+    EXPECT_EQ(next_box().kind, box_kind::question);
     EXPECT_EQ(rig->page(), IDD_SETTINGS);
     EXPECT_EQ(rig->job.password, "user");
 
-    // Back on the page, unchecking disables the edit but keeps its text.
     rig->shell.press_back();
-    ASSERT_EQ(rig->page(), IDD_SEL_FILE);
-    EXPECT_TRUE(rig->checked(rig->sel, 1222));
-    click(1222);
-    EXPECT_FALSE(rig->edit(rig->sel, 1005)->isEnabled());
-    EXPECT_EQ(rig->edit(rig->sel, 1005)->text(), "user");
+    rig->click(rig->sel, 1222);
+    EXPECT_FALSE(pswd->isEnabled());
+    EXPECT_EQ(pswd->text(), "user");
     rig->sel.save();
     EXPECT_EQ(rig->job.password, "");
 }
@@ -134,57 +83,32 @@ TEST_F(sel_file_test, PasswordCountsOnlyWhileUsePasswordIsChecked)
 TEST_F(sel_file_test, UnusableDestinationsAreRefusedWithoutAQuestion)
 {
     const std::string src = make_pdf("a.pdf", 1);
-    fill(src, dir);
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 1u);
-    EXPECT_EQ(boxes[0].kind, box_kind::error);
-    EXPECT_EQ(rig->page(), IDD_SEL_FILE);
-
-    fill(src, path("no/such/folder/out.doc"));
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 2u);
-    EXPECT_EQ(boxes[1].kind, box_kind::error);
-
-    const std::string ro = path("ro.doc");
-    write_file(ro, "old");
+    const std::string ro = write_file(path("ro.doc"), "old");
     chmod(ro.c_str(), 0444);
-    fill(src, ro);
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 3u);
-    EXPECT_EQ(boxes[2].kind, box_kind::error);
+    answers = {1, 1, 1, 1}; // were it asked, the answer would destroy the file
+    for (const std::string& dest : {dir, path("no/such/folder/out.doc"), ro, src}) {
+        SCOPED_TRACE(dest);
+        fill(src, dest);
+        EXPECT_EQ(next_box().kind, box_kind::error);
+        EXPECT_EQ(rig->page(), IDD_SEL_FILE);
+    }
     EXPECT_EQ(read_file(ro), "old");
-    EXPECT_EQ(rig->page(), IDD_SEL_FILE);
-}
-
-TEST_F(sel_file_test, DestinationNamingTheSourceIsRefused)
-{
-    const std::string src = make_pdf("same.pdf", 1);
-    const std::string before = read_file(src);
-    answers.push_back(1); // were it asked, the answer would destroy the source
-    fill(src, src);
-    rig->shell.press_next();
-    ASSERT_EQ(box_count(), 1u);
-    EXPECT_EQ(boxes[0].kind, box_kind::error);
-    EXPECT_EQ(read_file(src), before);
-    EXPECT_EQ(rig->page(), IDD_SEL_FILE);
+    EXPECT_EQ(read_file(src).compare(0, 5, "%PDF-"), 0);
 }
 
 TEST_F(sel_file_test, ExistingDestinationNeedsConsentAndIsDeletedAtOnce)
 {
     const std::string src = make_pdf("a.pdf", 1);
-    const std::string dest = path("out.doc");
-    write_file(dest, "old");
+    const std::string dest = write_file(path("out.doc"), "old");
     fill(src, dest);
-
-    rig->shell.press_next(); // No
-    ASSERT_EQ(box_count(), 1u);
-    EXPECT_EQ(boxes[0].kind, box_kind::question);
-    EXPECT_EQ(boxes[0].text, "Destination file already exists. Overwrite?");
-    EXPECT_EQ(boxes[0].style & MB_DEFBUTTON2, MB_DEFBUTTON2);
+    const box_record b = next_box(); // No
+    EXPECT_EQ(b.kind, box_kind::question);
+    EXPECT_EQ(b.text, "Destination file already exists. Overwrite?");
+    EXPECT_EQ(b.style & MB_DEFBUTTON2, MB_DEFBUTTON2);
     EXPECT_EQ(read_file(dest), "old");
     EXPECT_EQ(rig->page(), IDD_SEL_FILE);
 
-    answers.push_back(1);
+    answers = {1};
     rig->shell.press_next();
     EXPECT_EQ(rig->page(), IDD_SETTINGS);
     EXPECT_FALSE(exists(dest));
@@ -192,85 +116,55 @@ TEST_F(sel_file_test, ExistingDestinationNeedsConsentAndIsDeletedAtOnce)
     EXPECT_EQ(rig->job.dest, dest);
 }
 
-TEST_F(sel_file_test, LeavingTheSourceEditProposesTheDestination)
+TEST_F(sel_file_test, LeavingOrBrowsingTheSourceProposesTheDestination)
 {
     QLineEdit* src = rig->edit(rig->sel, 1003);
     QLineEdit* dest = rig->edit(rig->sel, 1004);
     rig->shell.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&rig->shell));
-
     dest->setText(QString::fromStdString(path("old/typed.doc")));
     src->setFocus();
     src->setText("");
     dest->setFocus(); // source left empty: nothing changes
     EXPECT_EQ(dest->text().toStdString(), path("old/typed.doc"));
-
     src->setFocus();
     src->setText("/elsewhere/report.final.pdf");
     dest->setFocus();
     EXPECT_EQ(dest->text().toStdString(), path("old/report.final.doc"));
+
+    chosen = path("picked.pdf");
+    rig->click(rig->sel, 1107);
+    EXPECT_EQ(src->text().toStdString(), chosen);
+    EXPECT_EQ(dest->text().toStdString(), path("old/picked.doc"));
+    chosen = path("target");
+    rig->click(rig->sel, 1104);
+    EXPECT_EQ(dest->text().toStdString(), path("target.doc"));
+    chosen.clear(); // cancelled
+    rig->click(rig->sel, 1107);
+    EXPECT_EQ(src->text().toStdString(), path("picked.pdf"));
+    EXPECT_EQ(dialogs, (std::vector<std::string>{"Select PDF document to convert", "Select the destination file",
+                                                 "Select PDF document to convert"}));
 }
 
-TEST_F(sel_file_test, SwitchesAreToggledByThePageAndSaved)
+TEST_F(sel_file_test, ActivationShowsTheJobAndLeavingSavesTheSwitches)
 {
+    rig->shell.press_back();
+    rig->job.src = "/" + std::string(300, 'x') + ".pdf"; // beyond the edit limit: shown whole
+    rig->job.password = "secret";
     rig->job.convert_graphics = true;
     rig->job.no_crlf_mode = false;
-    rig->job.tables_mode = false;
-    rig->sel.page_init();
-    click(1202);
-    click(1203);
-    click(1204);
-    click(1204);
-    EXPECT_FALSE(rig->checked(rig->sel, 1202));
-    EXPECT_TRUE(rig->checked(rig->sel, 1203));
-    EXPECT_FALSE(rig->checked(rig->sel, 1204));
+    rig->job.tables_mode = true;
+    rig->shell.press_next();
+    EXPECT_EQ(rig->edit(rig->sel, 1003)->text().toStdString(), rig->job.src);
+    EXPECT_EQ(rig->edit(rig->sel, 1005)->text(), "secret");
+    EXPECT_TRUE(rig->edit(rig->sel, 1005)->isEnabled());
+    EXPECT_TRUE(rig->checked(rig->sel, 1222));
+    EXPECT_TRUE(rig->checked(rig->sel, 1204));
+    for (int id : {1202, 1203, 1204})
+        rig->click(rig->sel, id);
     rig->shell.press_back();
     EXPECT_EQ(rig->page(), IDD_WELCOME);
     EXPECT_FALSE(rig->job.convert_graphics);
     EXPECT_TRUE(rig->job.no_crlf_mode);
     EXPECT_FALSE(rig->job.tables_mode);
 }
-
-TEST_F(sel_file_test, ActivationShowsTheJob)
-{
-    rig->shell.press_back();
-    rig->job.src = "/a/b.pdf";
-    rig->job.dest = "/a/b.doc";
-    rig->job.password = "secret";
-    rig->job.tables_mode = true;
-    rig->shell.press_next();
-    EXPECT_EQ(rig->edit(rig->sel, 1003)->text(), "/a/b.pdf");
-    EXPECT_EQ(rig->edit(rig->sel, 1004)->text(), "/a/b.doc");
-    EXPECT_EQ(rig->edit(rig->sel, 1005)->text(), "secret");
-    EXPECT_TRUE(rig->edit(rig->sel, 1005)->isEnabled());
-    EXPECT_TRUE(rig->checked(rig->sel, 1222));
-    EXPECT_TRUE(rig->checked(rig->sel, 1204));
-
-    // A stored path beyond the edit limit is shown whole, not cut.
-    rig->shell.press_back();
-    rig->job.src = "/" + std::string(300, 'x') + ".pdf";
-    rig->shell.press_next();
-    EXPECT_EQ(rig->edit(rig->sel, 1003)->text().toStdString(), rig->job.src);
-}
-
-TEST_F(sel_file_test, BrowsingFillsSourceAndDestination)
-{
-    rig->edit(rig->sel, 1004)->setText(QString::fromStdString(path("x/old.doc")));
-    chosen = path("picked.pdf");
-    click(1107);
-    EXPECT_EQ(rig->edit(rig->sel, 1003)->text().toStdString(), chosen);
-    EXPECT_EQ(rig->edit(rig->sel, 1004)->text().toStdString(), path("x/picked.doc"));
-
-    chosen = path("target");
-    click(1104);
-    EXPECT_EQ(rig->edit(rig->sel, 1004)->text().toStdString(), path("target.doc"));
-
-    chosen.clear(); // cancelled
-    click(1107);
-    EXPECT_EQ(rig->edit(rig->sel, 1003)->text().toStdString(), path("picked.pdf"));
-    ASSERT_EQ(dialogs.size(), 3u);
-    EXPECT_EQ(dialogs[0], "Select PDF document to convert");
-    EXPECT_EQ(dialogs[1], "Select the destination file");
-}
-
-} // namespace

@@ -1,11 +1,13 @@
 #pragma once
-// What the page and entry tests share: a private settings store, recorded
-// boxes with scripted answers, recorded URLs, and a wizard built the way the
-// entry builds it.
+// What the wizard tests share: a private folder and settings store, recorded boxes
+// with scripted answers, recorded URLs and file choices, and a wizard built the way
+// the entry builds it.
 #include "g_f_dlg.h"
 #include "g_marsh.h"
 #include "g_wiz_sh.h"
+#include "test_frame_answerer.h"
 #include "tk_errh.h"
+#include "tk_except.h"
 #include "vlx_conv.h"
 #include "vlx_shel.h"
 #include "vlx_testsupport.h"
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -25,37 +28,47 @@
 
 #include <stdlib.h>
 
-// Clicks a button where a user would: check boxes and radios only react on
-// their indicator and text, which a stretched widget's centre can miss.
+// Check boxes and radios only react on their indicator and text, which a
+// stretched widget's centre can miss.
 inline void click_button(QAbstractButton* b)
 {
     ASSERT_NE(b, nullptr);
     QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(6, b->height() / 2));
 }
 
+template <class Fn>
+std::string assertion_of(Fn fn)
+{
+    try {
+        fn();
+    } catch (const tk_mail_assertion& a) {
+        return a.message;
+    }
+    return "no assertion";
+}
+inline std::string assertion_text(const char* unit, int line) { return tk_mail_assertion::make_message(unit, line); }
+
 struct box_record {
     box_kind kind;
-    std::string caption;
-    std::string text;
+    std::string caption, text;
     int style;
+    bool on_gui;
 };
 
-class pages_env : public ::testing::Test {
+class wizard_env : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/vlx-pages-XXXXXX";
+        char tmpl[] = "/tmp/vlx-wizard-test-XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
         setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
         gui_clear_exit_request();
         wizard_shell::set_box_hook([this](box_kind k, const std::string& caption, const std::string& text, int style) {
             std::lock_guard<std::mutex> hold(lock);
-            boxes.push_back({k, caption, text, style});
-            if (k != box_kind::question)
-                return 1;
-            if (answers.empty())
-                return 0;
+            boxes.push_back({k, caption, text, style, gui_is_gui_thread()});
+            if (k != box_kind::question || answers.empty())
+                return k != box_kind::question ? 1 : 0; // no answer left means No
             int a = answers.front();
             answers.pop_front();
             return a;
@@ -66,12 +79,9 @@ protected:
             return true;
         });
         file_dialog::set_chooser([this](const file_dialog& d, std::string& out) {
-            std::lock_guard<std::mutex> hold(lock);
             dialogs.push_back(d.title());
-            if (chosen.empty())
-                return false;
             out = chosen;
-            return true;
+            return !chosen.empty();
         });
     }
 
@@ -80,6 +90,7 @@ protected:
         wizard_shell::set_box_hook(nullptr);
         gui_set_url_opener(nullptr);
         file_dialog::set_chooser(nullptr);
+        wizard_shell::set_help_file("");
         gui_clear_exit_request();
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
@@ -87,7 +98,7 @@ protected:
 
     std::string path(const std::string& name) const { return dir + "/" + name; }
 
-    // A small document with one line of text per page.
+    // One line of text per page.
     std::string make_pdf(const std::string& name, int pages)
     {
         vlxtest::PdfWriter w;
@@ -96,39 +107,35 @@ protected:
             p.text(72, 700, "Page " + std::to_string(i + 1) + " of the test", "Helvetica", 12);
             p.fill_rect(72, 690, 200, 1);
         }
-        const std::string p = path(name);
-        w.save(p);
-        return p;
+        w.save(path(name));
+        return path(name);
     }
 
-    void write_file(const std::string& p, const std::string& bytes)
+    std::string write_file(const std::string& p, const std::string& bytes)
     {
         std::ofstream(p, std::ios::binary) << bytes;
+        return p;
     }
-
     static std::string read_file(const std::string& p)
     {
         std::ifstream in(p, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-
     static bool exists(const std::string& p) { return std::filesystem::exists(p); }
+
+    std::string use_help_file() { return write_file(path("vellix.html"), "<html></html>"); }
 
     std::vector<box_record> taken_boxes()
     {
         std::lock_guard<std::mutex> hold(lock);
         return boxes;
     }
-    size_t box_count()
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        return boxes.size();
-    }
+    size_t box_count() { return taken_boxes().size(); }
 
     std::string dir;
     std::mutex lock;
     std::vector<box_record> boxes;
-    std::deque<int> answers; // question answers in order; none left means No
+    std::deque<int> answers; // question answers in order
     std::vector<QUrl> urls;
     std::vector<std::string> dialogs;
     std::string chosen; // what the file chooser picks; empty cancels
@@ -173,4 +180,27 @@ struct wizard_rig {
         auto* b = ctl<QAbstractButton>(p, id);
         return b && b->isChecked();
     }
+    void click(const wizard_page_base& p, int id) { click_button(ctl<QAbstractButton>(p, id)); }
+};
+
+// A fixture whose wizard is started on the given page.
+template <int Page, bool Quick = false>
+class rig_env : public wizard_env {
+protected:
+    void SetUp() override
+    {
+        wizard_env::SetUp();
+        rig = std::make_unique<wizard_rig>(Quick);
+        if (Page == 0)
+            return;
+        rig->start();
+        ASSERT_TRUE(rig->shell.set_cur_sel_id(Page));
+        ASSERT_EQ(rig->page(), Page);
+    }
+    void TearDown() override
+    {
+        rig.reset();
+        wizard_env::TearDown();
+    }
+    std::unique_ptr<wizard_rig> rig;
 };

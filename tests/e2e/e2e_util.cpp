@@ -1,59 +1,27 @@
 #include "e2e.h"
 
 #include <algorithm>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <memory>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace e2e {
 
 std::string proc_result::describe() const
 {
-    return "status " + std::to_string(status) + (term_signal ? ", signal " + std::to_string(term_signal) : "") +
-           "\n--- stdout (start) ---\n" + out.substr(0, 600) + "\n--- stderr (start) ---\n" + err.substr(0, 2000);
+    return "status " + std::to_string(status) + "\n--- stdout (start) ---\n" + out.substr(0, 600) +
+           "\n--- stderr (start) ---\n" + err.substr(0, 2000);
 }
 
-proc_result run_program(const std::vector<std::string>& argv_in, const std::string& cwd,
+proc_result run_program(const std::vector<std::string>& argv, const std::string& cwd,
                         const std::map<std::string, std::string>& env)
 {
     TempDir io("vlxe2eio");
-    std::vector<std::unique_ptr<vlxtest::EnvVar>> scoped; // the child inherits them
+    std::string cmd = (cwd.empty() ? "" : "cd '" + cwd + "' && ") + "exec env";
     for (const auto& kv : env)
-        scoped.push_back(std::make_unique<vlxtest::EnvVar>(kv.first.c_str(), kv.second.c_str()));
-    std::vector<std::string> args = argv_in;
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, (io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&fa, 2, (io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (!cwd.empty())
-        posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
+        cmd += " '" + kv.first + "=" + kv.second + "'";
+    for (const std::string& a : argv)
+        cmd += " '" + a + "'";
     proc_result r;
-    pid_t pid = 0;
-    int rc = posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    if (rc != 0) {
-        r.err = "cannot start " + argv_in[0] + ": " + std::strerror(rc);
-        return r;
-    }
-    int st = 0;
-    while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(st))
-        r.status = WEXITSTATUS(st);
-    else if (WIFSIGNALED(st))
-        r.term_signal = WTERMSIG(st);
-    r.out = slurp(io / "out");
+    r.out = vlxtest::command_output(cmd + " </dev/null 2>'" + io / "err" + "'", &r.status);
     r.err = slurp(io / "err");
     return r;
 }

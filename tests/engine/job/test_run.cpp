@@ -1,5 +1,4 @@
-// The conversion run in-process: the page loop over listed pages, the progress counters and how a
-// run ends. The document it writes is checked end to end in tests/e2e.
+// The conversion run in-process: listed pages, progress counters and how a run ends.
 #include "job_fixture.h"
 
 #include "tk_errh.h"
@@ -14,12 +13,11 @@ extern std::string last_handled_error;
 
 namespace {
 
-// Records what the run asks of its program, and the counters at that moment.
 struct RecordingHost : vlx_run_host {
     void start_timer(int ms) override { timers.push_back({ms, job->page_count}); }
     void error(const std::string& text) override { errors.push_back(text); }
     vellix_convertor* job;
-    std::vector<std::pair<int, int>> timers;  // interval, page count at the start
+    std::vector<std::pair<int, int>> timers; // interval, page count at the start
     std::vector<std::string> errors;
 };
 
@@ -58,7 +56,6 @@ TEST_F(Run, ListedPageBeyondTheDocumentIsLoggedSkippedAndCounted)
         tk_logger logger((dir / "run.log").c_str(), true, 1, false);
         run();
     }
-    // the page count is known before the timer starts
     EXPECT_EQ(host.timers, (std::vector<std::pair<int, int>>{{200, 2}}));
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(last_handled_error, "");

@@ -16,7 +16,6 @@ namespace {
 using Pages = std::vector<int>;
 const std::pair<std::string, int> NO_ERROR{"", -1}, BAD_RANGE{"Invalid page range", 1};
 
-// Every stored setting in one line: the switches, resolution, pages, password, src, dest.
 std::string settings(const vellix_convertor& j)
 {
     std::ostringstream s;
@@ -55,18 +54,15 @@ TEST_F(Job, PageRanges)
         Pages pages;  // refused rows: the pages of the items before the bad one
         bool ok;
     } rows[] = {
-        {"", {}, true}, {"1,3-5, 8", {1, 3, 4, 5, 8}, true}, {"3,3", {3, 3}, true},
-        {"9,2-3,1", {9, 2, 3, 1}, true}, {" 4 - 6 ", {4, 5, 6}, true}, {" 7 ", {7}, true},
-        {"12abc", {12}, true}, {"+4", {4}, true}, {"2x-4y", {2, 3, 4}, true},
+        {"", {}, true}, {"1,3-5, 8", {1, 3, 4, 5, 8}, true}, {"9,2-3,1", {9, 2, 3, 1}, true},
+        {" 4 - 6 ", {4, 5, 6}, true}, {"2x-4y", {2, 3, 4}, true},
         {"2147483646-2147483647", {2147483646, 2147483647}, true},
-        {"5-5", {}, false}, {"6-2", {}, false}, {"0", {}, false}, {"0-3", {}, false},
-        {"3-0", {}, false}, {"abc", {}, false}, {"1-2-3", {}, false}, {"-5", {}, false},
-        {"5-", {}, false}, {"1,,2", {1}, false}, {"1,", {1}, false}, {",1", {}, false},
-        {"2,x,4", {2}, false}, {"1,3-4,5-2,9", {1, 3, 4}, false},
+        {"5-5", {}, false}, {"6-2", {}, false}, {"0", {}, false}, {"abc", {}, false},
+        {"1-2-3", {}, false}, {"-5", {}, false}, {"5-", {}, false}, {"1,,2", {1}, false},
+        {"1,", {1}, false}, {"1,3-4,5-2,9", {1, 3, 4}, false},
         // numbers must fit an int (4294967297 would wrap to 1), and ranges may not exhaust memory
         {"3,2147483648", {3}, false}, {"99999999999999999999", {}, false},
-        {"1-4294967297", {}, false}, {"4294967296-4294967299", {}, false},
-        {"5,1-2000000000", {5}, false}, {"1-1000001", {}, false},
+        {"1-4294967297", {}, false}, {"5,1-2000000000", {5}, false}, {"1-1000001", {}, false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string("‹") + r.text + "›");
@@ -90,8 +86,7 @@ TEST_F(Job, ProgressIsAWholePercentage)
 {
     EXPECT_EQ(job.get_progress(), 0);
     // {current, count, percent}; current * 100 must not wrap
-    const int rows[][3] = {{1, 0, 0},  {1, 3, 33}, {2, 3, 66}, {3, 3, 100},
-                           {2, 7, 28}, {1900000000, 2000000000, 95}};
+    const int rows[][3] = {{1, 0, 0}, {2, 3, 66}, {3, 3, 100}, {1900000000, 2000000000, 95}};
     for (const auto& r : rows) {
         job.current_page = r[0];
         job.page_count = r[1];
@@ -126,15 +121,13 @@ TEST_F(Job, ProfileWrittenByteForByteAndReadBack)
 
 TEST_F(Job, ProfileValuesAreExact)
 {
-    // Loaded one after another into the same job: {profile, graphics open_on_exit noframe physLayout
-    // xp tables no_crlf}
+    // loaded one after another into the same job
     const std::pair<const char*, const char*> rows[] = {
         {"mode=1", "1101000"},
         {"mode=2", "1110000"},
         {"line breaks=0\nconvert graphics=0\nrecognize tables=1", "0110011"},
         {"mode=\nline breaks=\nconvert graphics=\nrecognize tables=\npages=\npassword=", "0110011"},
         {"line breaks=yes\nconvert graphics=1\nrecognize tables=true", "1110000"},
-        {"line breaks=1\nconvert graphics=Yes", "0110000"},
     };
     for (const auto& r : rows) {
         ASSERT_TRUE(load_text(std::string("[Generic settings]\n") + r.first + "\n"));

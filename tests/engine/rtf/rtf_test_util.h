@@ -1,6 +1,5 @@
 #pragma once
-// Shared by the writer tests: an in-memory RTF stream, hand-built words, lines and pages,
-// a measurer with fixed metrics and the process-wide objects the writers read.
+// Shared by the writer tests: in-memory RTF, hand-built words, lines and pages, a fixed measurer.
 #include "PageRegion.h"
 #include "RegionCell.h"
 #include "TagWord.h"
@@ -74,7 +73,6 @@ inline vlx::TextWord* word(const std::u32string& s, double pos, double base, dou
     return w;
 }
 
-// The same in Arial, font "f10".
 inline vlx::TextWord* fword(const std::u32string& s, double x, double base, double fs, double dx = 5, int rot = 0)
 {
     vlx::TextWord* w = word(s, x, base, fs, dx, rot);
@@ -91,8 +89,7 @@ inline vlx::TextWord* linked(vlx::TextWord* w, const std::string& uri)
     return w;
 }
 
-// A line owning the words, with a stored space after each word whose spaceAfter is set
-// (spaced: after every word but the last).
+// A line owning the words; a stored space after each word with spaceAfter (spaced: all but the last).
 inline vlx::TextLine* line(const std::vector<vlx::TextWord*>& words, bool spaced = false)
 {
     auto* l = new vlx::TextLine(nullptr, words[0]->rot, words[0]->base);
@@ -114,7 +111,6 @@ inline vlx::TextLine* line(const std::vector<vlx::TextWord*>& words, bool spaced
     return l;
 }
 
-// Words separated by single blanks, characters charW apart.
 inline vlx::TextLine* textLine(const std::string& text, double x, double base, double fs, double charW = 5)
 {
     std::vector<vlx::TextWord*> words;
@@ -128,7 +124,7 @@ inline vlx::TextLine* textLine(const std::string& text, double x, double base, d
     return line(words, true);
 }
 
-// A page whose flows hold one block each; the page owns what is added.
+// One block per flow; the page owns what is added.
 struct PageBuilder {
     PageBuilder() : page(0)
     {
@@ -170,7 +166,6 @@ struct PageBuilder {
     vlx::TextPage page;
 };
 
-// What the line writer writes for the line from the given state.
 inline std::string lineText(vlx::TextLine* l, const vlx::TagWord& tag = vlx::TagWord(), bool bullet = false,
                             bool braceOpen = false)
 {
@@ -180,7 +175,7 @@ inline std::string lineText(vlx::TextLine* l, const vlx::TagWord& tag = vlx::Tag
     return c.str();
 }
 
-// The full-state prefix a writer puts before a line, and the tag it leaves.
+// The full-state prefix a writer puts before a line.
 inline std::string prefixOf(vlx::TextLine* l, vlx::TagWord* tagOut = nullptr)
 {
     vlx::TagWord tag;
@@ -202,7 +197,6 @@ inline size_t count(const std::string& s, const std::string& what)
     return n;
 }
 
-// The brace checker over a page's text wrapped in a document.
 inline ::testing::AssertionResult bracesOk(const std::string& text)
 {
     std::string why;

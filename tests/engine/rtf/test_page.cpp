@@ -39,7 +39,6 @@ TEST_F(PageWriter, TextBoxHead)
         double x0, x1, y0, y1;
         std::string head;
     } rows[] = {
-        {1, 100, 112, 200, 215, boxHead(2000, 4000, 2240, 4300, 3)},
         {1, -5, 10, -2, 30, boxHead(0, 0, 300, 640, 3)},              // partly off the page
         {3, 100, 112, 200, 215, boxHead(2000, 4000, 2240, 4300, 2)},
     };
@@ -63,7 +62,6 @@ TEST(WriteGap, FillsTheDistanceWithEmptyParagraphs)
     } rows[] = {
         {0, 0.9, "", 0},
         {10, 5, "", 0},
-        {0, 16, "\\sl-320\\fs32\\par\\pard", 1},
         {100, 140, "\\sl-320\\fs32\\par\\sl-240\\fs24\\par\\par\\pard", 3},
         {0, 1.3, "\\sl-26\\fs3\\par\\pard", 1}, // 3.05 half-points round up
         {0, std::nan(""), "", 0},
@@ -155,7 +153,6 @@ protected:
                       sl);
         return s;
     }
-    // The line in its tag group, after the prefix.
     static std::string tagged(vlx::TextLine* l)
     {
         vlx::TagWord tag;
@@ -188,26 +185,6 @@ TEST_F(FramedBlocks, LineThatWouldHaveFittedBeforeStartsAParagraph)
         EXPECT_EQ(count(out, "\\phpg"), fits ? 3u : 2u) << out;
         EXPECT_TRUE(bracesOk(out));
     }
-}
-
-TEST_F(FramedBlocks, PiecesOfARowAreJoinedBySpaces)
-{
-    vlx::TextBlock* b = pb.block();
-    vlx::TextLine* a = pb.add(b, textLine("left", 100, 100, 10, 7));
-    vlx::TextLine* c = pb.add(b, textLine("right", 300, 100, 10, 7));
-    std::string out = pb.dump(false);
-    pdf_width_getter& m = pdf_width_getter::instance(); // spaces in the left piece's font
-    m.set_font(a->words->fontFace, 10.0f, false, false);
-    double gap = (300 - a->xMax) + (a->words->xMax - a->words->xMin) - 72 * m.get_width("left");
-    int k = static_cast<int>(gap * 1.15 / (72 * m.get_width(" ")) + 0.5);
-    if (k > 70)
-        k = static_cast<int>(k / std::sqrt(static_cast<double>(k) * k / 40000 + 1));
-    ASSERT_GT(k, 1);
-    vlx::TagWord tag;
-    std::string pre = prefixOf(c, &tag);
-    EXPECT_EQ(out, frame(b, 0) + tagged(a) + "\r\n{\\fs20 " + std::string(static_cast<size_t>(k), ' ') + "}\n{\\fi0 {" +
-                       pre + lineText(c, tag, false, true) + "}\\par\r\n}\r\n");
-    EXPECT_TRUE(bracesOk(out));
 }
 
 TEST_F(FramedBlocks, LinkEndsBeforeItsParagraphAndZeroSizesStayFinite)

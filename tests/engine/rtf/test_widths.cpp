@@ -13,26 +13,22 @@ TEST(Widths, WordsAndLines)
 {
     auto measurer = halfEmMeasurer();
     std::unique_ptr<TextWord> w(fword(U"Hello", 100, 200, 12, 6));
-    EXPECT_DOUBLE_EQ(w->getTextWidth(), 30.0); // at its own size
+    EXPECT_DOUBLE_EQ(w->getTextWidth(), 30.0);
     // Two of five codes above 255 is more than a third: the box width, not measured.
     std::unique_ptr<TextWord> wide(fword(U"a\u4e00b\u4e01c", 100, 200, 10, 4));
     EXPECT_DOUBLE_EQ(wide->getTextWidth(), 20.0 * 1.05);
-    std::unique_ptr<TextWord> mostly(fword(U"ab\u4e00cd", 100, 200, 10, 4));
-    EXPECT_DOUBLE_EQ(mostly->getTextWidth(), 25.0);
 
     TextWord* unspaced = fword(U"ab", 100, 200, 10);
     TextWord* late = fword(U"ab", 100, 200, 10);
-    TextWord* spaceAfterLate = fword(U"ab", 100, 200, 10);
     struct Row {
         vlx::TextLine* line;
         double width;
     } rows[] = {
-        {line({fword(U"x", 100, 200, 10)}), 5},             // one character: no trailing space
-        {line({fword(U"xy", 100, 200, 10)}), 10 + 2.5},
+        {line({fword(U"x", 100, 200, 10)}), 5}, // one character: no trailing space
         {line({fword(U"ab", 100, 200, 10), fword(U"cd", 140, 200, 10)}, true), 10 + 2.5 + 10 + 2.5}, // stored space
-        {line({unspaced, fword(U"cd", 118, 200, 10)}), 10 + 8 + 10 + 2.5},                       // the gap itself
+        {line({unspaced, fword(U"cd", 118, 200, 10)}), 10 + 8 + 10 + 2.5}, // the gap itself
         {line({late, fword(U"cd", 118, 200, 10)}), 10 + 2.5 + 10 + 2.5},
-        {line({spaceAfterLate, fword(U"cd", 109, 200, 10)}), 10 - 1 + 10 + 2.5}, // overlap: negative gap
+        {line({fword(U"ab", 100, 200, 10), fword(U"cd", 109, 200, 10)}), 10 - 1 + 10 + 2.5}, // overlap
         {new vlx::TextLine(nullptr, 0, 100), 0},
     };
     late->spaceAfter = true; // set after the line text was built: no stored space
@@ -48,15 +44,12 @@ TEST(Widths, NaturalWidth)
     auto measurer = halfEmMeasurer();
     std::unique_ptr<vlx::TextLine> nine(line({fword(U"abcdefghi", 100, 200, 10)}));
     EXPECT_NEAR(nine->getNaturalWidth(), 45.0 * std::pow(25.0 / 9.0, 1.0 / 16.0), 1e-9);
-    std::unique_ptr<vlx::TextLine> ten(line({fword(U"abcdefghij", 100, 200, 10)}));
-    EXPECT_DOUBLE_EQ(ten->getNaturalWidth(), 50.0);
     TextWord* b = fword(U"fghij", 130, 200, 10);
     b->spaceAfter = true;
     b->spaceWidth = 0.3;
     std::unique_ptr<vlx::TextLine> gapped(line({fword(U"abcde", 100, 200, 10), b}));
     EXPECT_DOUBLE_EQ(gapped->getNaturalWidth(), 25 + 5 + 25 + 0.3 * 10);
-    vlx::TextLine empty(nullptr, 0, 100);
-    EXPECT_EQ(empty.getNaturalWidth(), 0.0);
+    EXPECT_EQ(vlx::TextLine(nullptr, 0, 100).getNaturalWidth(), 0.0);
 }
 
 TEST(Widths, ZeroSpaceWidthAddsNothing)

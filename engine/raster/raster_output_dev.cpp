@@ -90,36 +90,21 @@ bool RasterOutputDev::beginType3Char(GfxState* state, double, double, double, do
     return (state->getRender() & 3) == 3;
 }
 
-template <class F> void RasterOutputDev::guarded(F&& f)
-{
-    if (pending)
-        return; // the page is lost already; let the library finish quietly
-    try {
-        f();
-    } catch (...) {
-        pending = std::current_exception();
-    }
-}
-
 void RasterOutputDev::rethrowPending()
 {
-    if (pending) {
-        std::exception_ptr p = pending;
-        pending = nullptr;
-        std::rethrow_exception(p);
-    }
+    guard.rethrow();
 }
 
 void RasterOutputDev::fill(GfxState* state)
 {
     tk_log(1, "RasterOutputDev::fill");
-    guarded([&] { fill_with(state, false); });
+    guard.run([&] { fill_with(state, false); });
 }
 
 void RasterOutputDev::eoFill(GfxState* state)
 {
     tk_log(1, "RasterOutputDev::eoFill");
-    guarded([&] { fill_with(state, true); });
+    guard.run([&] { fill_with(state, true); });
 }
 
 void RasterOutputDev::fill_with(GfxState* state, bool eo)
@@ -137,7 +122,7 @@ void RasterOutputDev::fill_with(GfxState* state, bool eo)
 void RasterOutputDev::stroke(GfxState* state)
 {
     tk_log(1, "RasterOutputDev::stroke");
-    guarded([&] {
+    guard.run([&] {
         pdf_uline_processor& proc = pdf_uline_processor::instance();
         const GfxPath* path = state->getPath();
         proc.single_subpath = path->getNumSubpaths() == 1 && path->getSubpath(0)->getNumPoints() == 2;

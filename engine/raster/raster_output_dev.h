@@ -3,7 +3,7 @@
 // rule processor instead of into the picture, and that no text is painted.
 #include <SplashOutputDev.h>
 
-#include <exception>
+#include "callback_guard.h"
 
 class pdf_uline_processor;
 class SplashBitmap;
@@ -40,8 +40,7 @@ private:
     bool capture_stroke(GfxState* state, pdf_uline_processor& proc);
     void fill_with(GfxState* state, bool eo);
 
-    template <class F> void guarded(F&& f);
 
     SplashBitmap* page_bitmap = nullptr;
-    std::exception_ptr pending;
+    callback_guard guard;
 };

@@ -113,30 +113,15 @@ void RtfOutputDev::putHexByte(int byte)
     std::fputc(digits[byte & 15], outputStream);
 }
 
-template <class F> void RtfOutputDev::guarded(F&& f)
-{
-    if (pending)
-        return; // the page is lost already; let the library finish quietly
-    try {
-        f();
-    } catch (...) {
-        pending = std::current_exception();
-    }
-}
-
 void RtfOutputDev::rethrowPending()
 {
-    if (pending) {
-        std::exception_ptr p = pending;
-        pending = nullptr;
-        std::rethrow_exception(p);
-    }
+    guard.rethrow();
 }
 
 void RtfOutputDev::startPage(int pageNum, GfxState* state, XRef*)
 {
     tk_log(1, "RtfOutputDev::startPage(%d)", pageNum);
-    guarded([&] { doStartPage(state); });
+    guard.run([&] { doStartPage(state); });
 }
 
 void RtfOutputDev::doStartPage(GfxState* state)
@@ -159,7 +144,7 @@ void RtfOutputDev::doStartPage(GfxState* state)
 
 void RtfOutputDev::updateFont(GfxState* state)
 {
-    guarded([&] { doUpdateFont(state); });
+    guard.run([&] { doUpdateFont(state); });
 }
 
 void RtfOutputDev::doUpdateFont(GfxState* state)
@@ -214,7 +199,7 @@ void RtfOutputDev::doUpdateFont(GfxState* state)
 
 void RtfOutputDev::beginString(GfxState* state, const GooString*)
 {
-    guarded([&] {
+    guard.run([&] {
         vlx::TextWord* before = text->curWord;
         text->beginWord(state, state->getCurX(), state->getCurY());
         if (text->curWord && text->curWord != before)
@@ -232,7 +217,7 @@ void RtfOutputDev::toDefaultSpace(GfxState* state, vlx::TextWord* word)
 
 void RtfOutputDev::endString(GfxState*)
 {
-    guarded([&] {
+    guard.run([&] {
         if (text->nest > 0) {
             --text->nest;
         } else if (text->curWord) {
@@ -246,7 +231,7 @@ void RtfOutputDev::endString(GfxState*)
 void RtfOutputDev::drawChar(GfxState* state, double x, double y, double dx, double dy, double, double,
                             CharCode code, int nBytes, const Unicode* u, int uLen)
 {
-    guarded([&] {
+    guard.run([&] {
         vlx::TextWord* before = text->curWord;
         const int lenBefore = before ? before->len : 0;
         text->addChar(state, x, y, dx, dy, code, nBytes, u, uLen);
@@ -263,7 +248,7 @@ void RtfOutputDev::drawChar(GfxState* state, double x, double y, double dx, doub
 void RtfOutputDev::processLink(AnnotLink* link)
 {
     tk_log(1, "RtfOutputDev::drawLink");
-    guarded([&] { doLink(link); });
+    guard.run([&] { doLink(link); });
 }
 
 void RtfOutputDev::doLink(AnnotLink* link)

@@ -8,7 +8,7 @@
 #include <OutputDev.h>
 
 #include <cstdio>
-#include <exception>
+#include "callback_guard.h"
 #include <string>
 
 namespace vlx {
@@ -51,7 +51,6 @@ private:
     void doUpdateFont(GfxState* state);
     void doLink(AnnotLink* link);
     void toDefaultSpace(GfxState* state, vlx::TextWord* word);
-    template <class F> void guarded(F&& f);
 
     vlx::TextOutputFunc outputFunc = nullptr;
     FILE* outputStream = nullptr;
@@ -65,5 +64,5 @@ private:
     bool first_page = true;
     bool finished = false;
     pdf_width_getter width_getter;
-    std::exception_ptr pending;
+    callback_guard guard;
 };

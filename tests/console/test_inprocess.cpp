@@ -52,15 +52,7 @@ TEST(Scanner, MisuseIsAnInternalError)
         return tk_mail_assertion::make_message("..\\TK/tk_cmdli", line) + " (level 2)";
     };
     EXPECT_EQ(thrown([&] { cl.value(); }), assertion(147));
-    EXPECT_EQ(thrown([&] { cl.option(); }), assertion(140));
     EXPECT_EQ(thrown([&] { cl.next(); }), assertion(60));
-
-    Args words(std::vector<std::string>(21, "word"));
-    ansi_cmd_line many(words.argc(), words.ptrs.data(), TABLE);
-    for (int i = 0; i < 19; ++i)
-        many.next();
-    EXPECT_EQ(many.non_option_count(), 20);
-    EXPECT_EQ(thrown([&] { many.next(); }), assertion(52));
 }
 
 TEST(Parse, OptionsActInCommandLineOrder)
@@ -74,7 +66,6 @@ TEST(Parse, OptionsActInCommandLineOrder)
         {{"stray", "--tab", "--help", "--no_graph"}, "exit -1 1001100 ||"},
         // unknown modes are non-option arguments, but every option is applied
         {{"--mode=3", "--tab", "--mode=", "--no_crlf"}, "false 1101100 ||"},
-        {{"--mode=2", "--mode=1"}, "true 0010100 ||"},
         {{"--silent", "--no_graph"}, "true 0001011 ||"},
         {{"--pages=5-5", "--tab"}, "Invalid page range (level 1) 0001100 ||"},
     };

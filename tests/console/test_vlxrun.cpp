@@ -64,14 +64,12 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     } rows[] = {
         {{}, "", usage},
         {{"--help"}, "", usage},
-        {{"--helpme"}, "", usage},
         {{src_opt, "stray"}, "", usage},
         {{"--mode=3"}, "", usage},
         {{"--unknown"}, "", usage},
         {{"a", "b", "c", "d", "e", "f", "g", "h"}, "", usage},
         {{"--tab"}, "", "You should specify source file\n"},
         {{"--src=missing.pdf"}, "", no_src},
-        {{"--src=" + dir.path}, "", no_src},
         // option errors come before the source is examined
         {{"--src=missing.pdf", "--pages=5-5"}, "Error:\nInvalid page range\n", ""},
         {{"--silent", "--src=missing.pdf", "--pages=5-5"}, "", ""},

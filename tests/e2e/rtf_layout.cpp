@@ -1,8 +1,10 @@
 #include "e2e.h"
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
+#include <set>
 
 namespace e2e {
 
@@ -137,55 +139,44 @@ RtfDoc parse_rtf(const std::string& rtf, bool closing)
 std::string rtf_plain_text(const std::string& rtf)
 {
     static const char* const skipped[] = {"\\*", "\\fonttbl", "\\colortbl", "\\shp", "\\pict", "\\fldinst"};
-    static const char* const blanks[] = {"par", "line", "sect", "column", "cell", "row", "tab", "page", "bullet"};
+    static const std::set<std::string> blanks{"par", "line", "sect", "column", "cell", "row", "tab", "page", "bullet"};
+    auto alpha = [&](size_t j) { return j < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[j])); };
+    auto digit = [&](size_t j) { return j < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[j])); };
     std::string out;
     std::vector<bool> stack;
     bool skip = false;
+    auto put = [&](char c) { out += skip ? "" : std::string(1, c); };
     for (size_t i = 0; i < rtf.size(); ++i) {
-        char c = rtf[i];
+        char c = rtf[i], n = i + 1 < rtf.size() ? rtf[i + 1] : 0;
         if (c == '{') {
             stack.push_back(skip);
             for (const char* s : skipped)
-                if (rtf.compare(i + 1, std::char_traits<char>::length(s), s) == 0)
-                    skip = true;
-        } else if (c == '}') {
-            if (!stack.empty()) {
-                skip = stack.back();
-                stack.pop_back();
-            }
-        } else if (c == '\\' && i + 1 < rtf.size()) {
-            char n = rtf[i + 1];
-            if (n == '\\' || n == '{' || n == '}') {
-                if (!skip)
-                    out += n;
-                ++i;
-            } else if (n == '\'' && i + 3 < rtf.size()) {
-                if (!skip)
-                    out += static_cast<char>(std::strtol(rtf.substr(i + 2, 2).c_str(), nullptr, 16));
-                i += 3;
-            } else if (std::isalpha(static_cast<unsigned char>(n))) {
-                size_t j = i + 1;
-                while (j < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[j])))
-                    ++j;
-                std::string word = rtf.substr(i + 1, j - i - 1);
-                if (j < rtf.size() && (rtf[j] == '-' || std::isdigit(static_cast<unsigned char>(rtf[j])))) {
-                    ++j;
-                    while (j < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[j])))
-                        ++j;
-                }
-                if (j < rtf.size() && rtf[j] == ' ')
-                    ++j;
-                for (const char* b : blanks)
-                    if (word == b && !skip)
-                        out += ' ';
-                i = j - 1;
-            } else {
-                if (n == '~' && !skip)
-                    out += ' ';
-                ++i;
-            }
-        } else if (c != '\r' && c != '\n' && !skip) {
-            out += c;
+                skip = skip || rtf.compare(i + 1, std::strlen(s), s) == 0;
+        } else if (c == '}' && !stack.empty()) {
+            skip = stack.back();
+            stack.pop_back();
+        } else if (c == '\\' && (n == '\\' || n == '{' || n == '}')) {
+            put(n), ++i;
+        } else if (c == '\\' && n == '\'') {
+            put(static_cast<char>(std::strtol(rtf.substr(i + 2, 2).c_str(), nullptr, 16))), i += 3;
+        } else if (c == '\\' && alpha(i + 1)) {
+            size_t j = i + 1;
+            while (alpha(j))
+                ++j;
+            std::string word = rtf.substr(i + 1, j - i - 1);
+            j += j < rtf.size() && rtf[j] == '-';
+            while (digit(j))
+                ++j;
+            j += j < rtf.size() && rtf[j] == ' ';
+            if (blanks.count(word))
+                put(' ');
+            i = j - 1;
+        } else if (c == '\\') {
+            if (n == '~')
+                put(' ');
+            ++i;
+        } else if (c != '\r' && c != '\n' && c != '}') {
+            put(c);
         }
     }
     return out;
@@ -193,18 +184,14 @@ std::string rtf_plain_text(const std::string& rtf)
 
 std::vector<std::string> words_of(const std::string& text)
 {
-    std::vector<std::string> words;
-    std::string cur;
-    for (char c : text) {
-        if (std::isalnum(static_cast<unsigned char>(c))) {
-            cur += c;
-        } else if (!cur.empty()) {
-            words.push_back(cur);
-            cur.clear();
-        }
-    }
-    if (!cur.empty())
-        words.push_back(cur);
+    std::vector<std::string> words(1);
+    for (char c : text)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            words.back() += c;
+        else if (!words.back().empty())
+            words.emplace_back();
+    if (words.back().empty())
+        words.pop_back();
     return words;
 }
 

@@ -17,11 +17,7 @@ struct Store : ::testing::Test {
     hkey key = nullptr;
 
     void open() { ASSERT_EQ(reg_create_key(hkey_current_user(), "Software\\Quorvane\\Vellix", &key, nullptr), REG_OK); }
-    void reopen()
-    {
-        reg_close_key(key);
-        open();
-    }
+    void reopen() { reg_close_key(key), open(); }
     void TearDown() override { reg_close_key(key); }
     long set_str(const std::string& name, const std::string& v)
     {
@@ -58,8 +54,9 @@ TEST_F(Store, AnyBytesRoundTripThroughAPrivateFileReplacedAtomically)
     ASSERT_EQ(set_dw("max", 0xFFFFFFFFu), REG_OK);
     ASSERT_EQ(set_str("a", "1"), REG_OK);
     ASSERT_EQ(set_dw("a", 5), REG_OK); // a value may change its type
-    reopen();
     uint32_t v = 1;
+    EXPECT_EQ(reg_set_value(key, "d", REG_DWORD_TYPE, &v, 2), REG_INVALID_PARAMETER); // short DWORD
+    reopen();
     EXPECT_EQ(get_str(all, s), REG_OK);
     EXPECT_EQ(s, all);
     EXPECT_EQ(get_dw("max", v), REG_OK);
@@ -73,19 +70,6 @@ TEST_F(Store, AnyBytesRoundTripThroughAPrivateFileReplacedAtomically)
     EXPECT_EQ(vlxtest::mode_of(dir / "Quorvane"), 0700u);
     auto entries = std::distance(std::filesystem::directory_iterator(dir / "Quorvane"), {});
     EXPECT_EQ(entries, 1); // no temporary file left behind
-}
-
-TEST_F(Store, BadSizesAndTypesAreRefusedAndARemovedFileIsWrittenAnew)
-{
-    open();
-    uint32_t v = 9;
-    EXPECT_EQ(reg_set_value(key, "d", REG_DWORD_TYPE, &v, 2), REG_INVALID_PARAMETER);
-    ASSERT_EQ(set_dw("a", 1), REG_OK);
-    ASSERT_EQ(unlink(file.c_str()), 0);
-    EXPECT_EQ(get_dw("a", v), REG_NOT_FOUND);
-    EXPECT_EQ(v, 9u);
-    EXPECT_EQ(set_dw("b", 2), REG_OK);
-    EXPECT_EQ(get_dw("b", v), REG_OK);
 }
 
 TEST_F(Store, DamagedLinesCostOnlyTheirOwnValue)
@@ -114,7 +98,7 @@ TEST_F(Store, DamagedLinesCostOnlyTheirOwnValue)
     EXPECT_EQ(vlxtest::slurp(file).find("garbage"), std::string::npos);
 }
 
-TEST_F(Store, FolderHugeFileOrUnwritableFolderInPlaceOfTheStore)
+TEST_F(Store, FolderOrHugeFileInPlaceOfTheStore)
 {
     ASSERT_TRUE(std::filesystem::create_directories(file));
     EXPECT_EQ(reg_create_key(hkey_current_user(), "Software\\Quorvane\\Vellix", &key, nullptr), REG_DENIED);
@@ -126,12 +110,6 @@ TEST_F(Store, FolderHugeFileOrUnwritableFolderInPlaceOfTheStore)
     EXPECT_EQ(get_dw("a", v), REG_IO_FAILED);
     EXPECT_EQ(set_dw("a", 1), REG_IO_FAILED);
     EXPECT_EQ(vlxtest::slurp(file).size(), size_t(2 << 20));
-    if (geteuid() != 0) { // root writes into any folder
-        unlink(file.c_str());
-        chmod((dir / "Quorvane").c_str(), 0500);
-        EXPECT_EQ(set_dw("a", 1), REG_DENIED);
-        chmod((dir / "Quorvane").c_str(), 0700);
-    }
 }
 
 TEST_F(Store, KeyNamesStayInsideTheStoreFolderUnderDotConfigByDefault)
@@ -140,10 +118,6 @@ TEST_F(Store, KeyNamesStayInsideTheStoreFolderUnderDotConfigByDefault)
     for (const char* bad : {"Software\\..\\x", "Software", "Software\\a/b"})
         EXPECT_EQ(reg_create_key(hkey_current_user(), bad, &k, nullptr), REG_INVALID_PARAMETER) << bad;
     EXPECT_EQ(reg_create_key(nullptr, "Software\\x", &k, nullptr), REG_INVALID_PARAMETER);
-    ASSERT_EQ(reg_create_key(hkey_current_user(), "Other\\Key", &k, nullptr), REG_OK);
-    EXPECT_EQ(reg_create_key(k, "Sub", &key, nullptr), REG_INVALID_PARAMETER);
-    reg_close_key(k);
-    EXPECT_EQ(vlxtest::mode_of(dir / "Other/Key"), 0600u);
     EnvVar home("HOME", dir.path.c_str());
     EnvVar rel("XDG_CONFIG_HOME", "relative/ignored");
     open();

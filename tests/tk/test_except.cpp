@@ -5,12 +5,26 @@
 #include <cerrno>
 #include <type_traits>
 
-TEST(Exceptions, EmptyMessageAndLevelOnlyGiveUnknownException)
+// A handler for tk_exception catches the family but not the final exception.
+static_assert(std::is_base_of_v<tk_exception, tk_exception_ex> && std::is_base_of_v<tk_exception, tk_mail_assertion> &&
+              std::is_base_of_v<tk_exception, pdf_wrong_pswd_exception> &&
+              !std::is_base_of_v<tk_exception, tk_final_exception>);
+
+TEST(Exceptions, TextsOfTheFamily)
 {
-    tk_exception a("", 1), b(0);
-    EXPECT_STREQ(a.what(), "Unknown exception");
-    EXPECT_STREQ(b.what(), "Unknown exception");
-    EXPECT_EQ(b.level, 0);
+    EXPECT_STREQ(tk_exception("", 1).what(), "Unknown exception");
+    EXPECT_STREQ(tk_exception(0).what(), "Unknown exception");
+    EXPECT_STREQ(tk_final_exception().what(), "Unknown exception");
+    pdf_wrong_pswd_exception p;
+    EXPECT_STREQ(p.what(), "Incorrect password");
+    EXPECT_EQ(p.level, 1);
+
+    errno = ENOENT;
+    tk_exception_ex e;
+    EXPECT_EQ(e.code, ENOENT);
+    EXPECT_EQ(e.level, 1);
+    EXPECT_EQ(e.message, "No such file or directory");
+    EXPECT_EQ(tk_exception_ex(0).message, "Unknown exception");
 }
 
 TEST(Exceptions, AssertionMessageIsHexOfEveryByte)
@@ -22,27 +36,4 @@ TEST(Exceptions, AssertionMessageIsHexOfEveryByte)
     // No fixed buffer: a long unit is encoded whole.
     std::string unit(1000, 'a');
     EXPECT_EQ(tk_mail_assertion::make_message(unit.c_str(), 1).size(), 22u + 2 * 1002);
-}
-
-TEST(Exceptions, SystemErrorCarriesErrnoAndItsText)
-{
-    errno = ENOENT;
-    tk_exception_ex e;
-    EXPECT_EQ(e.code, ENOENT);
-    EXPECT_EQ(e.level, 1);
-    EXPECT_EQ(e.message, "No such file or directory");
-    EXPECT_EQ(tk_exception_ex(0).message, "Unknown exception");
-}
-
-// A handler for tk_exception catches the family but not the final exception.
-static_assert(std::is_base_of_v<tk_exception, tk_exception_ex> && std::is_base_of_v<tk_exception, tk_mail_assertion> &&
-              std::is_base_of_v<tk_exception, pdf_wrong_pswd_exception> &&
-              !std::is_base_of_v<tk_exception, tk_final_exception>);
-
-TEST(Exceptions, WrongPasswordAndFinalExceptionTexts)
-{
-    pdf_wrong_pswd_exception p;
-    EXPECT_STREQ(p.what(), "Incorrect password");
-    EXPECT_EQ(p.level, 1);
-    EXPECT_STREQ(tk_final_exception().what(), "Unknown exception");
 }

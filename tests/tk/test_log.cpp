@@ -16,7 +16,7 @@ struct Log : ::testing::Test {
 };
 } // namespace
 
-TEST_F(Log, FirstCallEmptiesTheFileThenThresholdFilters)
+TEST_F(Log, FirstCallEmptiesTheFileThenThresholdFiltersAndErrnoSurvives)
 {
     tk_log(3, "no logger");
     EXPECT_EQ(vlxtest::mode_of(path), 0xFFFFFFFFu);
@@ -27,7 +27,9 @@ TEST_F(Log, FirstCallEmptiesTheFileThenThresholdFilters)
     lg.enabled = true;
     tk_log(1, "trace");
     EXPECT_EQ(slurp(path), "");
+    errno = EACCES;
     tk_log(3, "failed: %s", "x%y");
+    EXPECT_EQ(errno, EACCES);
     tk_log(3, "again");
     EXPECT_EQ(slurp(path), "failed: x%y\r\nagain\r\n");
     EXPECT_EQ(tktest::thrown([] { tk_logger second(nullptr, false, 3, false); }),
@@ -45,6 +47,7 @@ TEST_F(Log, EnabledAtConstructionEmptiesOnceAndTimestampsPrefixLines)
     EXPECT_EQ(s[2], ':');
     EXPECT_EQ(s[5], ':');
     EXPECT_EQ(s.substr(8), " one\r\n");
+    EXPECT_EQ(tktest::thrown([&] { lg.set_file(nullptr); }), tktest::assertion("tk_log", 82));
 }
 
 TEST_F(Log, WideLinesAreWholeUtf8WithoutTerminator)
@@ -56,13 +59,4 @@ TEST_F(Log, WideLinesAreWholeUtf8WithoutTerminator)
     EXPECT_EQ(s.size(), 10000u + 2);
     EXPECT_EQ(s.substr(0, 2), "\xc3\xa9");
     EXPECT_EQ(s.find('\0'), std::string::npos);
-}
-
-TEST_F(Log, KeepsErrnoAndRejectsNullFile)
-{
-    tk_logger lg(path.c_str(), true, 1, false);
-    errno = EACCES;
-    tk_log(3, "line");
-    EXPECT_EQ(errno, EACCES);
-    EXPECT_EQ(tktest::thrown([&] { lg.set_file(nullptr); }), tktest::assertion("tk_log", 82));
 }

@@ -10,8 +10,6 @@ namespace {
 
 const char* const VELLIX = "Software\\Quorvane\\Vellix";
 
-std::string assertion(int line) { return tktest::assertion("tk_regk", line); }
-
 struct RegKey : ::testing::Test {
     vlxtest::TempDir dir;
     vlxtest::EnvVar conf{"XDG_CONFIG_HOME", dir.path.c_str()};
@@ -26,34 +24,12 @@ TEST_F(RegKey, CreateReportsTheDispositionAndAFailureKeepsTheOpenKey)
     uint32_t disp = 0;
     ASSERT_EQ(k.create(plat::hkey_current_user(), VELLIX, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr, &disp), 0);
     EXPECT_EQ(disp, plat::REG_CREATED_NEW_KEY);
-    tk_reg_key again(VELLIX);
-    ASSERT_EQ(again.create(plat::hkey_current_user(), VELLIX, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr, &disp), 0);
-    EXPECT_EQ(disp, plat::REG_OPENED_EXISTING_KEY);
     disp = 99;
     EXPECT_EQ(k.create(plat::hkey_current_user(), "Software\\..\\x", nullptr, 0, 0, nullptr, &disp),
               plat::REG_INVALID_PARAMETER);
     EXPECT_EQ(disp, 0u);
     bool flag = true;
     EXPECT_TRUE(k.exchange("still", flag, true));
-}
-
-TEST_F(RegKey, ExchangeRoundTripsBoolsAndStrings)
-{
-    open(k);
-    bool t = true;
-    std::string pw = "p=%w\xE9\nx y", empty;
-    EXPECT_TRUE(k.exchange("tables", t, true));
-    EXPECT_TRUE(k.exchange("password", pw, true));
-    EXPECT_TRUE(k.exchange("pages", empty, true));
-    k.close();
-    tk_reg_key r(VELLIX);
-    open(r);
-    t = false, pw = "", empty = "default";
-    EXPECT_TRUE(r.exchange("tables", t, false) && t);
-    EXPECT_TRUE(r.exchange("password", pw, false));
-    EXPECT_EQ(pw, "p=%w\xE9\nx y");
-    EXPECT_TRUE(r.exchange("pages", empty, false));
-    EXPECT_EQ(empty, "");
 }
 
 TEST_F(RegKey, LoadingKeepsDefaultsOnMissingOrMistypedValues)
@@ -85,12 +61,5 @@ TEST_F(RegKey, WithoutAnOpenKeyNothingChangesAndMisuseAsserts)
     EXPECT_FALSE(k.exchange("x", text, true));
     EXPECT_TRUE(flag);
     EXPECT_EQ(vlxtest::mode_of(dir / "Quorvane/Vellix"), 0xFFFFFFFFu);
-    uint32_t v, size = 0;
-    EXPECT_EQ(thrown([&] { k.set_value(uint32_t(1), "x"); }), assertion(149));
-    EXPECT_EQ(thrown([&] { k.set_value("v", "x"); }), assertion(157));
-    EXPECT_EQ(thrown([&] { k.create(nullptr, VELLIX); }), assertion(64));
-    EXPECT_EQ(thrown([&] { k.get_value(v, nullptr); }), assertion(98));
-    EXPECT_EQ(thrown([&] { k.get_value(nullptr, "x", nullptr); }), assertion(115));
-    EXPECT_EQ(thrown([&] { k.get_value(nullptr, nullptr, &size); }), assertion(116));
-    EXPECT_EQ(thrown([&] { k.set_value(static_cast<const char*>(nullptr), "x"); }), assertion(156));
+    EXPECT_EQ(thrown([&] { k.set_value(uint32_t(1), "x"); }), tktest::assertion("tk_regk", 149));
 }

@@ -39,23 +39,11 @@ private:
     QTimer timer;
 };
 
-void finish_when_done(wizard_shell& s)
-{
-    if (s.current_page()->dialog_id() == IDD_FINISH)
-        s.press_finish();
-}
-
 struct entry_test : wizard_env {
     int run(const std::string& cmd_line) { return gui_main(qApp, nullptr, cmd_line.c_str(), 0); }
 };
 
 } // namespace
-
-TEST(entry_tail, TheArgumentsLeftBecomeOnePath)
-{
-    EXPECT_EQ(tail_of({"vellix", "  "}), "");
-    EXPECT_EQ(tail_of({"vellix", "\"/p/job.vlx\""}), "\"/p/job.vlx\""); // quotes stay part of the path
-}
 
 TEST_F(entry_test, QuickLaunchConvertsAtOnceAndFinishReturnsOne)
 {
@@ -63,17 +51,17 @@ TEST_F(entry_test, QuickLaunchConvertsAtOnceAndFinishReturnsOne)
     write_file(path("my job.vlx"), "[Generic settings]\nsrc=" + make_pdf("in.pdf", 2) + "\ndest=" + path("out.doc") +
                                        "\nmode=1\npages=1-2\nlogfile=" + path("no/folder/run.log") + "\n");
     write_file(path("out.doc"), "old document");
-    driver d(finish_when_done);
+    driver d([](wizard_shell& s) {
+        if (s.current_page()->dialog_id() == IDD_FINISH)
+            s.press_finish();
+    });
     EXPECT_EQ(run(tail_of({"vellix", path("my"), "job.vlx"})), 1);
     EXPECT_EQ(box_count(), 0u);
     EXPECT_EQ(tk_logger::slot(), nullptr);
     ASSERT_FALSE(d.pages_seen.empty());
     for (int id : d.pages_seen)
         EXPECT_TRUE(id == IDD_PROGRESS || id == IDD_FINISH) << id;
-    const std::string rtf = read_file(path("out.doc"));
-    EXPECT_EQ(rtf.compare(0, 5, "{\\rtf"), 0);
-    std::string why;
-    EXPECT_TRUE(vlxtest::rtf_braces_ok(rtf, &why)) << why;
+    EXPECT_EQ(read_file(path("out.doc")).compare(0, 5, "{\\rtf"), 0);
 
     vellix_convertor stored; // the loaded values became the stored settings
     EXPECT_EQ(stored.pages, "1-2");
@@ -82,16 +70,14 @@ TEST_F(entry_test, QuickLaunchConvertsAtOnceAndFinishReturnsOne)
 TEST_F(entry_test, QuickLaunchFailuresShowOneBoxAndNoWizard)
 {
     driver d([](wizard_shell& s) { s.done(0); }); // a wizard shown here is a fault: close it
-    const std::string head = "[Generic settings]\nsrc=/a.pdf\n";
     const struct {
         std::string profile, message;
     } rows[] = {
         // First, while the settings store holds no source.
         {write_file(path("nosrc.vlx"), "[Generic settings]\ndest=" + path("b.doc") + "\n"),
          "You should enter source file name"},
-        {path("none.vlx"), "Profile does not exist. Please verify the correct path/name was given."},
-        {write_file(path("range.vlx"), head + "dest=" + path("b.doc") + "\npages=0\n"), "Invalid page range"},
-        {"\"" + write_file(path("q.vlx"), head) + "\"", "Profile does not exist. Please verify the correct path/name was given."},
+        {"\"" + write_file(path("q.vlx"), "[Generic settings]\nsrc=/a.pdf\n") + "\"",
+         "Profile does not exist. Please verify the correct path/name was given."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.profile);

@@ -40,9 +40,9 @@ TEST_F(sel_file_test, SourceProblemsAreReportedFirstAndTouchNothing)
     b = next_box();
     EXPECT_EQ(b.kind, box_kind::error);
     EXPECT_EQ(b.text, MISSING_SOURCE);
-    EXPECT_EQ(b.caption, "Vellix 4.1  Error");
     fill(dir, dest); // a folder is no source either
     EXPECT_EQ(next_box().text, MISSING_SOURCE);
+    EXPECT_EQ(b.caption, "Vellix 4.1  Error");
     fill(write_file(path("junk.pdf"), "not a PDF"), dir); // the document fails before the folder
     EXPECT_EQ(next_box().text, PDF_CANNOT_READ_TEXT);
     EXPECT_EQ(read_file(dest), "keep");
@@ -62,6 +62,7 @@ TEST_F(sel_file_test, PasswordCountsOnlyWhileUsePasswordIsChecked)
     EXPECT_EQ(next_box().text, "Incorrect password");
     EXPECT_EQ(read_file(dest), "keep"); // no overwrite question, nothing deleted
 
+    EXPECT_EQ(assertion_of([&] { rig->sel.invert_chbox(1005); }), assertion_text("..\\GUI2/g_wiz_pg", 123));
     rig->click(rig->sel, 1222);
     EXPECT_TRUE(pswd->isEnabled());
     answers = {1};
@@ -77,7 +78,7 @@ TEST_F(sel_file_test, PasswordCountsOnlyWhileUsePasswordIsChecked)
     EXPECT_EQ(rig->job.password, "");
 }
 
-TEST_F(sel_file_test, UnusableDestinationsAreRefusedWithoutAQuestion)
+TEST_F(sel_file_test, DestinationIsRefusedOrNeedsConsentAndIsDeletedAtOnce)
 {
     const std::string src = make_pdf("a.pdf", 1);
     const std::string ro = write_file(path("ro.doc"), "old");
@@ -91,11 +92,8 @@ TEST_F(sel_file_test, UnusableDestinationsAreRefusedWithoutAQuestion)
     }
     EXPECT_EQ(read_file(ro), "old");
     EXPECT_EQ(read_file(src).compare(0, 5, "%PDF-"), 0);
-}
 
-TEST_F(sel_file_test, ExistingDestinationNeedsConsentAndIsDeletedAtOnce)
-{
-    const std::string src = make_pdf("a.pdf", 1);
+    answers = {0, 1};
     const std::string dest = write_file(path("out.doc"), "old");
     fill(src, dest);
     const box_record b = next_box(); // No
@@ -104,9 +102,7 @@ TEST_F(sel_file_test, ExistingDestinationNeedsConsentAndIsDeletedAtOnce)
     EXPECT_EQ(b.style & MB_DEFBUTTON2, MB_DEFBUTTON2);
     EXPECT_EQ(read_file(dest), "old");
     EXPECT_EQ(rig->page(), IDD_SEL_FILE);
-
-    answers = {1};
-    rig->shell.press_next();
+    rig->shell.press_next(); // Yes
     EXPECT_EQ(rig->page(), IDD_SETTINGS);
     EXPECT_FALSE(exists(dest));
     EXPECT_EQ(rig->job.src, src);

@@ -102,11 +102,8 @@ protected:
     std::string make_pdf(const std::string& name, int pages)
     {
         vlxtest::PdfWriter w;
-        for (int i = 0; i < pages; ++i) {
-            vlxtest::PdfPage& p = w.add_page(612, 792);
-            p.text(72, 700, "Page " + std::to_string(i + 1) + " of the test", "Helvetica", 12);
-            p.fill_rect(72, 690, 200, 1);
-        }
+        for (int i = 0; i < pages; ++i)
+            w.add_page(612, 792).text(72, 700, "Page " + std::to_string(i + 1) + " of the test", "Helvetica", 12);
         w.save(path(name));
         return path(name);
     }
@@ -122,8 +119,6 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     static bool exists(const std::string& p) { return std::filesystem::exists(p); }
-
-    std::string use_help_file() { return write_file(path("vellix.html"), "<html></html>"); }
 
     std::vector<box_record> taken_boxes()
     {
@@ -154,11 +149,9 @@ struct wizard_rig {
 
     explicit wizard_rig(bool quick = false)
     {
-        if (!quick) {
-            shell.add_page(&welcome);
-            shell.add_page(&sel);
-            shell.add_page(&settings);
-        }
+        if (!quick)
+            for (wizard_page_base* p : std::initializer_list<wizard_page_base*>{&welcome, &sel, &settings})
+                shell.add_page(p);
         shell.add_page(&progress);
         shell.add_page(&finish);
     }
@@ -183,7 +176,7 @@ struct wizard_rig {
     void click(const wizard_page_base& p, int id) { click_button(ctl<QAbstractButton>(p, id)); }
 };
 
-// A fixture whose wizard is started on the given page.
+// A fixture whose wizard is started on the given page (0: not started).
 template <int Page, bool Quick = false>
 class rig_env : public wizard_env {
 protected:
@@ -195,7 +188,6 @@ protected:
             return;
         rig->start();
         ASSERT_TRUE(rig->shell.set_cur_sel_id(Page));
-        ASSERT_EQ(rig->page(), Page);
     }
     void TearDown() override
     {

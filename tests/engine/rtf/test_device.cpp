@@ -12,6 +12,7 @@
 
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -85,11 +86,6 @@ TEST_F(Device, PaperAndSectionsAreClamped)
     dev->flushPage();
     vlx::pageMargins.top = 2; // no negative section margin
     EXPECT_TRUE(startsWith(added([&] { startPage(612, 792); }), "\\sect\\sectd\\sbkpage\\margtsxn0\\pard\r\n"));
-    EXPECT_EQ(added([&] {
-                  for (int b : {0x00, 0x0f, 0xab, 0xff})
-                      dev->putHexByte(b);
-              }),
-              "000fabff");
 }
 
 TEST_F(Device, MarginsStayOnThePage)
@@ -99,17 +95,8 @@ TEST_F(Device, MarginsStayOnThePage)
               "\\margt0\\margb0\\margr0\\margl0");
 }
 
-TEST_F(Device, InternalErrors)
+TEST(DeviceWithout, JobOrFile)
 {
-    vlxtest::TempFile other(vlxtest::temp_path(".rtf"));
-    EXPECT_EQ(tk_message([&] { RtfOutputDev(other.path.c_str(), 0, 0, false); }),
-              tk_mail_assertion::make_message("..\\TK/tk_singl", 35));
-    EXPECT_EQ(RtfOutputDev::slot(), dev.get()) << "the first device stays registered";
-}
-
-TEST(DeviceWithout, FileJobOrProcessor)
-{
-    const std::string singleton = tk_mail_assertion::make_message("..\\TK/tk_singl", 59);
     vlxtest::TempFile out(vlxtest::temp_path(".rtf"));
     {
         pdf_uline_processor proc(false);
@@ -117,13 +104,9 @@ TEST(DeviceWithout, FileJobOrProcessor)
         PDFRectangle box(0, 0, 612, 792);
         GfxState state(72, 72, &box, 0, true);
         dev.startPage(1, &state, nullptr); // no job: held until the library returns
-        EXPECT_EQ(tk_message([&] { dev.rethrowPending(); }), singleton);
+        EXPECT_EQ(tk_message([&] { dev.rethrowPending(); }), tk_mail_assertion::make_message("..\\TK/tk_singl", 59));
     }
     vellix_convertor conv(vellix_convertor::console_form);
-    {
-        RtfOutputDev dev(out.path.c_str(), 0, 0, false);
-        EXPECT_EQ(tk_message([&] { dev.flushPage(); }), singleton); // no processor
-    }
     pdf_uline_processor proc(false);
     RtfOutputDev dev("/nonexistent-folder-of-vellix/out.rtf", 0, 0, false);
     EXPECT_FALSE(dev.isOk());
@@ -131,39 +114,31 @@ TEST(DeviceWithout, FileJobOrProcessor)
     EXPECT_EQ(tk_message([&] { dev.flushPage(); }), tk_mail_assertion::make_message("../PDFR/RtfOutputDev", 7381));
 }
 
-// ---- from PDF files ----
-
-// One Letter page with font /F1, the content and the annotations (objects 6...), then more objects.
-std::string onePage(const std::string& font, const std::string& content, const std::vector<std::string>& annots,
-                    const std::vector<std::string>& more = {})
+// A Letter page showing "abc" at 10 points in the Type 3 font (its CharProcs: object 6).
+std::string type3Page(const std::string& font)
 {
     auto stream = [](const std::string& d) {
         return "<< /Length " + std::to_string(d.size()) + " >>\nstream\n" + d + "\nendstream";
     };
-    std::string refs;
-    for (size_t i = 0; i < annots.size(); ++i)
-        refs += std::to_string(6 + i) + " 0 R ";
-    std::vector<std::string> objs = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                                     "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 "
-                                     "4 0 R >> >> /Contents 5 0 R /Annots [" + refs + "] >>",
-                                     font, stream(content)};
-    objs.insert(objs.end(), annots.begin(), annots.end());
-    for (const std::string& m : more)
-        objs.push_back(m.rfind("stream:", 0) == 0 ? stream(m.substr(7)) : m);
+    const std::string objs[] = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 4 0 R"
+                                " >> >> /Contents 5 0 R >>",
+                                font, stream("BT /F1 10 Tf 72 700 Td (abc) Tj ET"),
+                                "<< /a 7 0 R /b 7 0 R /m 7 0 R /one 7 0 R /two 7 0 R /three 7 0 R >>",
+                                stream("500 0 0 0 500 700 d1 0 0 500 700 re f")};
     std::string s = "%PDF-1.4\n", xref;
-    for (size_t i = 0; i < objs.size(); ++i) {
+    for (size_t i = 0; i < std::size(objs); ++i) {
         char entry[24];
         std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", s.size());
         xref += entry;
         s += std::to_string(i + 1) + " 0 obj\n" + objs[i] + "\nendobj\n";
     }
-    std::string n = std::to_string(objs.size() + 1);
-    return s + "xref\n0 " + n + "\n0000000000 65535 f \n" + xref + "trailer\n<< /Size " + n +
-           " /Root 1 0 R >>\nstartxref\n" + std::to_string(s.size()) + "\n%%EOF\n";
+    return s + "xref\n0 8\n0000000000 65535 f \n" + xref + "trailer\n<< /Size 8 /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(s.size()) + "\n%%EOF\n";
 }
 
-// Each word of page 1 with its size and the URI it links to.
-std::map<std::string, std::pair<double, std::string>> pageWords(const std::string& pdf)
+// Each word of page 1 with its size.
+std::map<std::string, double> pageWords(const std::string& pdf)
 {
     vellix_convertor conv(vellix_convertor::console_form);
     pdf_uline_processor proc(false);
@@ -172,13 +147,12 @@ std::map<std::string, std::pair<double, std::string>> pageWords(const std::strin
     std::unique_ptr<PDFDoc> doc = pdf_open_document(src.path, "");
     RtfOutputDev dev(dest.path.c_str(), 0, 0, false);
     doc->displayPage(&dev, 1, 72, 72, 0, false, true, false);
-    doc->processLinks(&dev, 1);
     dev.rethrowPending();
-    std::map<std::string, std::pair<double, std::string>> m;
+    std::map<std::string, double> m;
     for (vlx::TextPool* pool : dev.textPage()->pools)
         for (int b = pool->minBaseIdx; b <= pool->maxBaseIdx; ++b)
             for (vlx::TextWord* w = pool->getPool(b); w; w = w->next)
-                m[std::string(w->text.begin(), w->text.begin() + w->len)] = {w->fontSize, w->link ? w->linkURI : ""};
+                m[std::string(w->text.begin(), w->text.begin() + w->len)] = w->fontSize;
     return m;
 }
 
@@ -195,36 +169,14 @@ TEST(DevicePass, Type3SizeFollowsTheGlyphWidths)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.differences) + " / " + r.widths + " / " + r.matrix);
-        std::string font = std::string("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [") +
-                           r.matrix + " 0 0] /CharProcs 7 0 R /Encoding << /Type /Encoding /BaseEncoding "
-                           "/MacExpertEncoding /Differences [97 " + r.differences + "] >> /FirstChar 97 /LastChar 99 "
-                           "/Widths [" + r.widths + "] /Resources << >> >>";
-        auto words = pageWords(onePage(font, "BT /F1 10 Tf 72 700 Td (abc) Tj ET", {},
-                                       {"<< >>", "<< /a 8 0 R /b 8 0 R /m 8 0 R /one 8 0 R /two 8 0 R /three 8 0 R >>",
-                                        "stream:500 0 0 0 500 700 d1 0 0 500 700 re f"}));
+        auto words = pageWords(type3Page(
+            std::string("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [") + r.matrix +
+            " 0 0] /CharProcs 6 0 R /Encoding << /Type /Encoding /BaseEncoding /MacExpertEncoding /Differences [97 " +
+            r.differences + "] >> /FirstChar 97 /LastChar 99 /Widths [" + r.widths + "] /Resources << >> >>"));
         ASSERT_FALSE(words.empty());
-        for (const auto& [text, w] : words) // glyphs without width may stand as words of their own
-            EXPECT_NEAR(w.first, r.size, 1e-9) << text;
+        for (const auto& [text, size] : words) // glyphs without width may stand as words of their own
+            EXPECT_NEAR(size, r.size, 1e-9) << text;
     }
-}
-
-TEST(DevicePass, LinksReachTheWordsStartingInsideThem)
-{
-    auto uri = [](const std::string& rect, const std::string& target) {
-        return "<< /Type /Annot /Subtype /Link /Rect [" + rect + "] /Border [0 0 0] /A << /S /URI /URI (" + target +
-               ") >> >>";
-    };
-    // Helvetica 12 from x 72: alpha at 72, beta at about 104.7, gamma at about 131.4.
-    auto words = pageWords(onePage(
-        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>",
-        "BT /F1 12 Tf 72 700 Td (alpha beta gamma) Tj ET",
-        {uri("70 690 120 720", "http://example.com/first"), uri("100 690 110 720", "http://example.com/second"),
-         "<< /Type /Annot /Subtype /Link /Rect [125 690 200 720] /Border [0 0 0] /A << /S /GoTo /D [3 0 R /XYZ 0 792 0] >> >>",
-         "<< /Type /Annot /Subtype /Link /Rect [0 0 612 792] /Border [0 0 0] >>"}));
-    EXPECT_EQ(words["alpha"].second, "http://example.com/first");
-    EXPECT_EQ(words["beta"].second, "http://example.com/second"); // the later link wins
-    EXPECT_EQ(words["gamma"].second, "");                         // other actions change nothing
-    EXPECT_EQ(words.size(), 3u);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// Baseline buckets and insertion order of the word pool; the bounded layout sort.
+// Baseline buckets and unlinking in the word pool; the bounded layout sort.
 #include "text_test_util.h"
 
 #include "vlx_sort.h"
@@ -28,53 +28,6 @@ TEST(Pool, BucketIndexTruncatesTowardZeroAndStaysBounded)
     EXPECT_EQ(TextPool::baseIdxOf(std::numeric_limits<double>::quiet_NaN()), 0);
     EXPECT_LE(TextPool::baseIdxOf(1e300), 1 << 20);
     EXPECT_GE(TextPool::baseIdxOf(-std::numeric_limits<double>::infinity()), -(1 << 20));
-}
-
-TEST(Pool, RangeGrowsAroundNewBucketsKeepingWords)
-{
-    TextPool p;
-    EXPECT_TRUE(p.isEmpty());
-    TextWord* a = hword(10, 1200, "a"); // bucket 300
-    p.addWord(a);
-    EXPECT_EQ(p.minBaseIdx, 172);
-    EXPECT_EQ(p.maxBaseIdx, 428);
-    TextWord* b = hword(10, 400, "b"); // bucket 100
-    p.addWord(b);
-    TextWord* c = hword(10, 2000, "c"); // bucket 500
-    p.addWord(c);
-    EXPECT_EQ(p.minBaseIdx, -28);
-    EXPECT_EQ(p.maxBaseIdx, 628);
-    EXPECT_EQ(p.getPool(300), a);
-    EXPECT_EQ(p.getPool(500), c);
-    EXPECT_EQ(p.getBaseIdx(1e9), 628);
-    EXPECT_EQ(p.getBaseIdx(-1e9), -28);
-}
-
-TEST(Pool, InsertionOrderAlongTheLine)
-{
-    TextPool p;
-    TextWord* at100 = hword(100.0, 50, "x");
-    TextWord* at101 = hword(101.0, 50, "y");
-    p.addWord(at100);
-    p.addWord(at101); // within 1.1: goes first
-    EXPECT_EQ(bucket(p, 12), (std::vector<TextWord*>{at101, at100}));
-
-    TextPool q;
-    TextWord* first = hword(100.0, 50, "x");
-    TextWord* second = hword(102.0, 50, "y");
-    TextWord* before = hword(20.0, 50, "z");
-    q.addWord(first);
-    q.addWord(second); // beyond the cursor: goes behind
-    q.addWord(before); // not beyond the cursor: searched from the head
-    EXPECT_EQ(bucket(q, 12), (std::vector<TextWord*>{before, first, second}));
-    EXPECT_EQ(q.cursor, before);
-
-    TextPool upside; // rotation 2: right edge descending
-    TextWord* left = word(2, 100, 50, 10, uni("l"));
-    TextWord* right = word(2, 200, 50, 10, uni("r"));
-    upside.addWord(left);
-    upside.addWord(right);
-    EXPECT_EQ(bucket(upside, 12), (std::vector<TextWord*>{right, left}));
 }
 
 TEST(Pool, UnlinkClearsTheWordsLinks)

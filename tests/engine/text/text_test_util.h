@@ -27,14 +27,13 @@ namespace vlx_test {
 
 class StubFont : public GfxFont {
 public:
-    StubFont(const std::string& name, const std::string& descriptorName = "", int fontFlags = 0, double asc = 0.9,
-             double desc = -0.2, GfxFontType t = fontType1)
+    StubFont(const std::string& name, const std::string& descriptorName = "", int fontFlags = 0, GfxFontType t = fontType1)
         : GfxFont("F1", Ref{1, 0}, name.empty() ? std::optional<std::string>() : std::optional<std::string>(name), t,
                   Ref::INVALID())
     {
         flags = fontFlags;
-        ascent = asc;
-        descent = desc;
+        ascent = 0.9;
+        descent = -0.2;
         if (!descriptorName.empty())
             embFontName = new GooString(descriptorName);
         const double identity[6] = {1, 0, 0, 1, 0, 0};
@@ -49,10 +48,9 @@ public:
     double* mutableFontMatrix() { return fontMat; }
 };
 
-inline std::shared_ptr<GfxFont> makeFont(const std::string& name, const std::string& descriptor = "", int flags = 0,
-                                         double ascent = 0.9, double descent = -0.2)
+inline std::shared_ptr<GfxFont> makeFont(const std::string& name, const std::string& descriptor = "", int flags = 0)
 {
-    return std::make_shared<StubFont>(name, descriptor, flags, ascent, descent);
+    return std::make_shared<StubFont>(name, descriptor, flags);
 }
 
 // Every byte half an em wide, the space a quarter.
@@ -72,15 +70,15 @@ public:
 
 inline std::vector<Unicode> uni(const std::string& s) { return std::vector<Unicode>(s.begin(), s.end()); }
 
-template <class Chars> std::string ascii(const Chars& text, int len)
+template <class T> std::string textOf(const T* t)
 {
     std::string s;
-    for (int i = 0; i < len; ++i)
-        s += text[static_cast<size_t>(i)] < 128 ? static_cast<char>(text[static_cast<size_t>(i)]) : '?';
+    for (int i = 0; i < t->len; ++i)
+        s += t->text[static_cast<size_t>(i)] < 128 ? static_cast<char>(t->text[static_cast<size_t>(i)]) : '?';
     return s;
 }
-inline std::string wordText(const vlx::TextWord* w) { return ascii(w->text, w->len); }
-inline std::string lineText(const vlx::TextLine* l) { return ascii(l->text, l->len); }
+inline std::string wordText(const vlx::TextWord* w) { return textOf(w); }
+inline std::string lineText(const vlx::TextLine* l) { return textOf(l); }
 
 // Each word gets its own content-stream position: words only merge when a test chains them.
 inline vlx::TextWord* word(int rot, double start, double base, double fs, const std::vector<Unicode>& chars,
@@ -142,14 +140,12 @@ protected:
     }
 
     // A font record for the state's font, as the device would make it.
-    vlx::TextFontInfo* useFont(std::shared_ptr<GfxFont> font, double size)
+    void useFont(std::shared_ptr<GfxFont> font, double size)
     {
         state.setFont(font, size);
-        auto* info = new vlx::TextFontInfo(&state);
-        page.fonts.push_back(info);
-        page.curFont = info;
+        page.curFont = new vlx::TextFontInfo(&state);
+        page.fonts.push_back(page.curFont);
         page.curFontSize = state.getTransformedFontSize();
-        return info;
     }
 
     pdf_width_getter widths;

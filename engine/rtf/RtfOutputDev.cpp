@@ -138,6 +138,7 @@ void RtfOutputDev::doStartPage(GfxState* state)
     if (proc && proc->tables_mode)
         proc->tableBuilding();
     text->clear();
+    text->defaultICTM = getDefICTM();
     text->pageWidth = w;
     text->pageHeight = h;
 }
@@ -199,20 +200,7 @@ void RtfOutputDev::doUpdateFont(GfxState* state)
 
 void RtfOutputDev::beginString(GfxState* state, const GooString*)
 {
-    guard.run([&] {
-        vlx::TextWord* before = text->curWord;
-        text->beginWord(state, state->getCurX(), state->getCurY());
-        if (text->curWord && text->curWord != before)
-            toDefaultSpace(state, text->curWord);
-    });
-}
-
-void RtfOutputDev::toDefaultSpace(GfxState* state, vlx::TextWord* word)
-{
-    // Link rectangles are in the page's default user space; a word starts in the current one.
-    double dx, dy;
-    state->transform(word->userX, word->userY, &dx, &dy);
-    cvtDevToUser(dx, dy, &word->userX, &word->userY);
+    guard.run([&] { text->beginWord(state, state->getCurX(), state->getCurY()); });
 }
 
 void RtfOutputDev::endString(GfxState*)
@@ -231,18 +219,7 @@ void RtfOutputDev::endString(GfxState*)
 void RtfOutputDev::drawChar(GfxState* state, double x, double y, double dx, double dy, double, double,
                             CharCode code, int nBytes, const Unicode* u, int uLen)
 {
-    guard.run([&] {
-        vlx::TextWord* before = text->curWord;
-        const int lenBefore = before ? before->len : 0;
-        text->addChar(state, x, y, dx, dy, code, nBytes, u, uLen);
-        // A blank or a gap inside the string starts the next word here, at a point of the
-        // current user space. An empty word that was dropped may leave its address to the new one.
-        vlx::TextWord* w = text->curWord;
-        const bool reused = w && w == before && lenBefore == 0 && (dx != 0 || dy != 0) && w->userX == x + dx &&
-                            w->userY == y + dy;
-        if (w && (w != before || reused))
-            toDefaultSpace(state, w);
-    });
+    guard.run([&] { text->addChar(state, x, y, dx, dy, code, nBytes, u, uLen); });
 }
 
 void RtfOutputDev::processLink(AnnotLink* link)

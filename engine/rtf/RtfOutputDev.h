@@ -50,7 +50,6 @@ private:
     void doStartPage(GfxState* state);
     void doUpdateFont(GfxState* state);
     void doLink(AnnotLink* link);
-    void toDefaultSpace(GfxState* state, vlx::TextWord* word);
 
     vlx::TextOutputFunc outputFunc = nullptr;
     FILE* outputStream = nullptr;

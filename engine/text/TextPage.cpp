@@ -138,6 +138,13 @@ void TextPage::beginWord(GfxState* state, double x, double y)
         rot = (m[2] > 0) ? 1 : 3;
 
     curWord = new TextWord(state, rot, x, y, charPos, curFont, curFontSize);
+    if (defaultICTM) {
+        double dx, dy;
+        state->transform(x, y, &dx, &dy);
+        const double* m = defaultICTM;
+        curWord->userX = m[0] * dx + m[2] * dy + m[4];
+        curWord->userY = m[1] * dx + m[3] * dy + m[5];
+    }
 }
 
 void TextPage::endWord()

@@ -85,6 +85,9 @@ public:
     TextWord* rawLastWord;
     std::vector<TextFontInfo*> fonts; // owned
     bool sectionFresh;
+    // Inverse of the page's default matrix, set by the device: word start points are kept in the
+    // page's default user space, where link rectangles are. Null keeps the current user space.
+    const double* defaultICTM = nullptr;
     bool paragraphClosed;
 
 private:

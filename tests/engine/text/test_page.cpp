@@ -59,6 +59,22 @@ TEST_F(PageCollect, SpaceEndsTheWordAndIsNeverStored)
     EXPECT_EQ(words().size(), 2u);
 }
 
+TEST_F(PageCollect, WordStartsAreKeptInTheDefaultSpaceUnderAMovedMatrix)
+{
+    // Link rectangles are in the page's default space; every word of a string under a `cm` must be
+    // found there, not only the first.
+    const double* ctm = state.getCTM();
+    const double ictm[6] = {1, 0, 0, -1, 0, ctm[5]}; // the state's own top-down matrix is its inverse
+    page.defaultICTM = ictm;
+    state.concatCTM(1, 0, 0, 1, 100, -100);
+    show(72, 600, "ab cd");
+    ASSERT_EQ(texts(), (std::vector<std::string>{"ab", "cd"}));
+    EXPECT_DOUBLE_EQ(words()[0]->userX, 172);
+    EXPECT_DOUBLE_EQ(words()[0]->userY, 500);
+    EXPECT_DOUBLE_EQ(words()[1]->userX, 187);
+    EXPECT_DOUBLE_EQ(words()[1]->userY, 500);
+}
+
 TEST_F(PageCollect, PositionalGapsBreakWords)
 {
     page.beginWord(&state, 100, 700);

@@ -14,8 +14,10 @@ namespace {
 // password, say) are kept off the standard output too.
 FILE* message_stream()
 {
+    if (opt_dest == "-")
+        return stderr;
     vellix_convertor* conv = vellix_convertor::slot();
-    return opt_dest == "-" || (conv && conv->dest == "-") ? stderr : stdout;
+    return conv ? conv->message_stream() : stdout;
 }
 
 } // namespace

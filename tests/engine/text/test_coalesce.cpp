@@ -98,6 +98,27 @@ TEST_F(Coalesce, TwoColumnsGiveTwoBlocksTwoFlowsAndSeparateOutputColumns)
     EXPECT_EQ(right->lines->col.front(), 20);
 }
 
+TEST_F(Coalesce, NarrowGuttersSplitColumnsFromJustOverAThirdOfTheFontSize)
+{
+    // 12-point words on one line join across less than 3.6 points; four lines each, so the
+    // right column is not taken in as a side label either.
+    const struct {
+        double gutter;
+        const char* line;
+    } rows[] = {{3.65, "aaaa"}, {3.55, "aaaa cccc"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.gutter);
+        page.clear();
+        for (int i = 0; i < 4; ++i) {
+            page.addWord(hword(72, 100 + 14.4 * i, "aaaa", 12, 6));
+            page.addWord(hword(96 + r.gutter, 100 + 14.4 * i, "cccc", 12, 6));
+        }
+        coalesce();
+        ASSERT_EQ(page.blockCount, r.line == std::string("aaaa") ? 2 : 1);
+        EXPECT_EQ(lineTexts(page.blocks[0]), std::vector<std::string>(4, r.line));
+    }
+}
+
 TEST_F(Coalesce, HeadingFlowsOnlyIntoBodyNotLargerThanItself)
 {
     for (double body : {10.0, 14.0}) {

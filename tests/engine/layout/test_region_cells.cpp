@@ -133,6 +133,8 @@ TEST_F(Cells, TableDecision)
     } cases[] = {
         {"three columns: g = 17 / 18", {6, 6, 5}, 0, 0, 0, 0},
         {"four columns: a table in tables mode", {6, 6, 5, 5}, 0, 0, 0, 22.4},
+        {"two columns of 5 steps", {5, 5}, 0, 0, 0, 0},
+        {"two columns of 4 steps: one flow", {4, 4}, 0, 0, 8, 8},
         {"nested: never a section", {6, 6, 5}, 2, 0, 17, 17.4},
         {"2 of 10 lines spaced (20 % > 15 %)", {10}, 0, 2, 0, 0},
         {"1 of 10 lines spaced", {10}, 0, 1, 10, 10},

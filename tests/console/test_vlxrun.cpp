@@ -57,10 +57,11 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     ASSERT_TRUE(vlxtest::qpdf_encrypt(src, dir / "enc.pdf", vlxtest::Crypt::aes_128, "user", "owner"));
     const std::string usage = usage_text() + "\n", src_opt = "--src=" + src;
     const std::string no_src = "Source file does not exist.\nPlease verify the correct file name was given.\n";
-    // {arguments, standard output, standard error}
+    // {arguments, standard output, standard error, exit status}
     const struct {
         std::vector<std::string> args;
         std::string out, err;
+        int status = 255;
     } rows[] = {
         {{}, "", usage},
         {{"--help"}, "", usage},
@@ -68,6 +69,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         {{"--mode=3"}, "", usage},
         {{"--unknown"}, "", usage},
         {{"a", "b", "c", "d", "e", "f", "g", "h"}, "", usage},
+        // seven options are the most a command line may hold
+        {{src_opt, "--dest=seven.doc", "--pages=2", "--mode=2", "--tab", "--no_crlf", "--silent"}, "", "", 0},
         {{"--tab"}, "", "You should specify source file\n"},
         {{"--src=missing.pdf"}, "", no_src},
         // option errors come before the source is examined
@@ -89,11 +92,12 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     for (const auto& r : rows) {
         SCOPED_TRACE(r.args.empty() ? "(none)" : r.args.back());
         Result got = run(r.args);
-        EXPECT_EQ(got.status, 255);
+        EXPECT_EQ(got.status, r.status);
         EXPECT_EQ(got.out, r.out);
         EXPECT_EQ(got.err, r.err);
     }
     EXPECT_EQ(vlxtest::slurp(dir / "ro.doc"), "keep");
+    EXPECT_NE(vlxtest::slurp(dir / "seven.doc").find("Second page text"), std::string::npos);
     EXPECT_EQ(vlxtest::slurp(src).rfind("%PDF", 0), 0u);
 }
 

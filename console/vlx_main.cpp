@@ -6,6 +6,7 @@
 #include "tk_fname.h"
 #include "tk_log.h"
 #include "tk_utils.h"
+#include "pdf_name.h"
 #include "pdf_open.h"
 #include "vlx_conv.h"
 
@@ -122,6 +123,7 @@ int console_main(int argc, char** argv)
                 cmd_fatal(usage_text());
             if (opt_src.empty())
                 cmd_fatal("You should specify source file");
+            opt_src = pdf_openable_name(opt_src); // the name the checks and the run then see
             if (!tk_is_file_exist(opt_src, 0x4000))
                 cmd_fatal("Source file does not exist.\nPlease verify the correct file name was given.");
             pdf_open_document(opt_src, opt_pswd); // only for its errors, before the destination is touched

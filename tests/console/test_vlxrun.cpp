@@ -85,6 +85,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
          "Error:\nDestination path does not exist. Please verify the correct path was given.\n", ""},
         {{src_opt, "--dest=ro.doc"}, "Error:\nDestination name specifies an existing read-only file.\n", ""},
         {{src_opt, "--dest=" + src}, "Error:\nDestination name should differ from the source name.\n", ""},
+        // a source found in another letter case is the file every check sees
+        {{"--src=REPORT.PDF", "--dest=report.pdf"}, "Error:\nDestination name should differ from the source name.\n", ""},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.args.empty() ? "(none)" : r.args.back());
@@ -105,6 +107,10 @@ TEST_F(Vlxrun, DefaultDestinationIsTheSourceWithDoc)
     std::string rtf = vlxtest::slurp(dir / "report.doc");
     EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u);
     EXPECT_TRUE(vlxtest::rtf_braces_ok(rtf));
+    ASSERT_EQ(std::remove((dir / "report.doc").c_str()), 0);
+    r = run({"--src=Report.pdf"}); // found as report.pdf
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(vlxtest::slurp(dir / "report.doc").rfind("{\\rtf", 0), 0u);
 }
 
 } // namespace

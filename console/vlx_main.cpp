@@ -36,7 +36,7 @@ std::string usage_text()
     char head[32];
     std::snprintf(head, sizeof head, "VLXRUN v%d.%d", VERSION_MAJOR, VERSION_MINOR);
     return std::string(head) +
-           "\nUsage: VLXRUN.EXE OPTIONS\n"
+           "\nUsage: VLXRUN OPTIONS\n"
            "\n"
            "   --dest=...    path to the destination MS Word document\n"
            "   --help        display this help message and exit\n"
@@ -55,7 +55,7 @@ std::string usage_text()
            "   1) The default mode is 'preserve text flow'. You can change it \n"
            "      using '--mode=1' parameter\n"
            "   2) Command line parameters that contain spaces should be enclosed in\n"
-           "      quotes (for example --dest=\"c:\\my documents\\my report.doc\")";
+           "      quotes (for example --dest=\"/home/me/my documents/my report.doc\")";
 }
 
 void cmd_fatal(const std::string& message)

@@ -6,6 +6,7 @@
 #include "tk_fname.h"
 #include "tk_log.h"
 #include "tk_utils.h"
+#include "pdf_name.h"
 #include "pdf_open.h"
 #include "vlx_conv.h"
 
@@ -35,7 +36,7 @@ std::string usage_text()
     char head[32];
     std::snprintf(head, sizeof head, "VLXRUN v%d.%d", VERSION_MAJOR, VERSION_MINOR);
     return std::string(head) +
-           "\nUsage: VLXRUN.EXE OPTIONS\n"
+           "\nUsage: VLXRUN OPTIONS\n"
            "\n"
            "   --dest=...    path to the destination MS Word document\n"
            "   --help        display this help message and exit\n"
@@ -54,7 +55,7 @@ std::string usage_text()
            "   1) The default mode is 'preserve text flow'. You can change it \n"
            "      using '--mode=1' parameter\n"
            "   2) Command line parameters that contain spaces should be enclosed in\n"
-           "      quotes (for example --dest=\"c:\\my documents\\my report.doc\")";
+           "      quotes (for example --dest=\"/home/me/my documents/my report.doc\")";
 }
 
 void cmd_fatal(const std::string& message)
@@ -122,6 +123,7 @@ int console_main(int argc, char** argv)
                 cmd_fatal(usage_text());
             if (opt_src.empty())
                 cmd_fatal("You should specify source file");
+            opt_src = pdf_openable_name(opt_src); // the name the checks and the run then see
             if (!tk_is_file_exist(opt_src, 0x4000))
                 cmd_fatal("Source file does not exist.\nPlease verify the correct file name was given.");
             pdf_open_document(opt_src, opt_pswd); // only for its errors, before the destination is touched

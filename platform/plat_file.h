@@ -1,5 +1,5 @@
 #pragma once
-// File tests, temporary files and atomic replacement in place of the Windows file calls.
+// File tests, temporary files and atomic replacement.
 #include <string>
 #include <sys/types.h>
 

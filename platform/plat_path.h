@@ -1,5 +1,5 @@
 #pragma once
-// Path handling in place of the Windows full-path, split and make functions.
+// Path handling: full paths, and splitting a path into its parts and making one from them.
 // Paths use '/' and never have a drive part.
 #include <string>
 

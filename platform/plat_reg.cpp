@@ -270,7 +270,7 @@ long reg_query_value(hkey key, const char* name, uint32_t expected_type,
         if (v.type != expected_type) {
             if (size)
                 *size = need;
-            return REG_INVALID_DATA;
+            return v.type == REG_SZ_TYPE ? REG_MORE_DATA : REG_INVALID_DATA;
         }
         if (!data) {
             if (size)

@@ -1,7 +1,7 @@
 #pragma once
 // The settings store that stands in for the registry under HKEY_CURRENT_USER.
 // A key "Software\A\B" is the file $XDG_CONFIG_HOME/A/B (folders 0700, file 0600)
-// holding typed values; results are the Windows registry's codes.
+// holding typed values; results are the registry's codes, 0 for success.
 #include <cstdint>
 
 namespace plat {
@@ -18,7 +18,7 @@ enum : long {
     REG_NOT_FOUND = 2,          // ERROR_FILE_NOT_FOUND
     REG_DENIED = 5,             // ERROR_ACCESS_DENIED
     REG_INVALID_HANDLE = 6,     // ERROR_INVALID_HANDLE
-    REG_INVALID_DATA = 13,      // ERROR_INVALID_DATA: the value has the other type
+    REG_INVALID_DATA = 13,      // ERROR_INVALID_DATA: a number read as a string
     REG_DISK_FULL = 112,        // ERROR_DISK_FULL
     REG_INVALID_PARAMETER = 87, // ERROR_INVALID_PARAMETER
     REG_MORE_DATA = 234,        // ERROR_MORE_DATA
@@ -33,9 +33,11 @@ hkey hkey_current_user();
 long reg_create_key(hkey parent, const char* subkey, hkey* out, uint32_t* disposition);
 long reg_close_key(hkey key);
 
-// Reads a value of the expected type. A value of the other type gives
-// REG_INVALID_DATA. data null asks for the size; a smaller *size gives
-// REG_MORE_DATA with *size set to what is needed. Strings include their NUL.
+// Reads a value of the expected type. A string asked for as a number gives
+// REG_MORE_DATA (it never counts as one), a number asked for as a string
+// REG_INVALID_DATA, *size then being the value's own size. data null asks for
+// the size; a smaller *size gives REG_MORE_DATA with *size set to what is
+// needed. Strings include their NUL.
 long reg_query_value(hkey key, const char* name, uint32_t expected_type,
                      uint32_t* type, void* data, uint32_t* size);
 

@@ -3,6 +3,7 @@
 
 #include "g_f_dlg.h"
 #include "g_wiz_sh.h"
+#include "pdf_name.h"
 #include "pdf_open.h"
 #include "tk_dest.h"
 #include "tk_except.h"
@@ -164,6 +165,7 @@ int sel_file_page::on_next()
 {
     tk_log(1, "sel_file_page::on_next");
     save();
+    vellix_convertor::instance().src = pdf_openable_name(vellix_convertor::instance().src);
     const vellix_convertor& job = vellix_convertor::instance();
     if (job.src.empty()) {
         wizard_shell::message("You should enter source file name");

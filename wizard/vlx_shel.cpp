@@ -3,6 +3,7 @@
 
 #include "g_marsh.h"
 #include "g_wiz_sh.h"
+#include "pdf_name.h"
 #include "tk_dest.h"
 #include "tk_errh.h"
 #include "tk_except.h"
@@ -41,6 +42,7 @@ int run_wizard(const std::string& cmd_line)
             throw tk_exception("You should enter source file name", 1);
         if (job.dest.empty())
             throw tk_exception("You should enter destination file name", 1);
+        job.src = pdf_openable_name(job.src); // the name the checks and the run then see
         common_check_dest(job.dest, job.src);
     }
     progress_page progress;

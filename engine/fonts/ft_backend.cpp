@@ -2,6 +2,7 @@
 #include "cp1252.h"
 #include "face_subst.h"
 #include "font_backend.h"
+#include "font_choice.h"
 #include "font_table.h"
 
 #include "tk_log.h"
@@ -12,10 +13,9 @@
 #include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
 
-#include <cstdlib>
 #include <cstring>
 #include <strings.h>
-#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -41,20 +41,17 @@ int get_int(FcPattern* p, const char* object, int fallback)
     return FcPatternGetInteger(p, object, 0, &v) == FcResultMatch ? v : fallback;
 }
 
-// OpenType and TrueType files first: the Type 1 copies of the URW faces carry other metrics.
-int format_rank(FcPattern* p, const std::string& path)
+bool outline_format(FcPattern* p, const std::string& path)
 {
     FcChar8* fmt = nullptr;
     std::string format;
     if (FcPatternGetString(p, FC_FONTFORMAT, 0, &fmt) == FcResultMatch)
         format = reinterpret_cast<const char*>(fmt);
     if (format == "CFF" || format == "TrueType")
-        return 0;
+        return true;
     std::string::size_type dot = path.rfind('.');
     std::string ext = dot == std::string::npos ? std::string() : path.substr(dot);
-    if (strcasecmp(ext.c_str(), ".otf") == 0 || strcasecmp(ext.c_str(), ".ttf") == 0)
-        return 0;
-    return 1;
+    return strcasecmp(ext.c_str(), ".otf") == 0 || strcasecmp(ext.c_str(), ".ttf") == 0;
 }
 
 // The installed font of exactly this family that fits the asked style best. fontconfig's own
@@ -66,16 +63,14 @@ bool find_family(FcConfig* config, const std::string& family, bool bold, bool it
     if (!family.empty())
         FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_WIDTH,
-                                       FC_FONTFORMAT, FC_SCALABLE, nullptr);
+                                       FC_FONTFORMAT, FC_FONTVERSION, FC_SCALABLE, nullptr);
     FcFontSet* fs = FcFontList(config, pat, os);
     FcObjectSetDestroy(os);
     FcPatternDestroy(pat);
     if (!fs)
         return false;
 
-    const int want_weight = bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR;
-    bool found = false;
-    std::tuple<int, int, int, int, std::string, int> best;
+    std::vector<font_entry> entries;
     for (int i = 0; i < fs->nfont; ++i) {
         FcPattern* p = fs->fonts[i];
         FcChar8* file = nullptr;
@@ -85,28 +80,31 @@ bool find_family(FcConfig* config, const std::string& family, bool bold, bool it
             continue;
         if (FcPatternGetBool(p, FC_SCALABLE, 0, &scalable) == FcResultMatch && !scalable)
             continue;
-        std::string path = reinterpret_cast<const char*>(file);
-        int weight = get_int(p, FC_WEIGHT, FC_WEIGHT_REGULAR);
-        bool slanted = get_int(p, FC_SLANT, FC_SLANT_ROMAN) != FC_SLANT_ROMAN;
-        auto key = std::make_tuple(slanted != italic ? 1 : 0, std::abs(weight - want_weight),
-                                   format_rank(p, path),
-                                   std::abs(get_int(p, FC_WIDTH, FC_WIDTH_NORMAL) - FC_WIDTH_NORMAL),
-                                   path, get_int(p, FC_INDEX, 0));
-        if (!found || key < best) {
-            best = key;
-            FcChar8* name = nullptr;
-            out.family = !family.empty() ? family
-                         : FcPatternGetString(p, FC_FAMILY, 0, &name) == FcResultMatch
-                             ? reinterpret_cast<const char*>(name)
-                             : std::string();
-            out.path = path;
-            out.index = get_int(p, FC_INDEX, 0);
-            out.weight = weight;
-            found = true;
-        }
+        font_entry e;
+        FcChar8* name = nullptr;
+        e.family = !family.empty() ? family
+                   : FcPatternGetString(p, FC_FAMILY, 0, &name) == FcResultMatch
+                       ? reinterpret_cast<const char*>(name)
+                       : std::string();
+        e.path = reinterpret_cast<const char*>(file);
+        e.index = get_int(p, FC_INDEX, 0);
+        e.weight = get_int(p, FC_WEIGHT, FC_WEIGHT_REGULAR);
+        e.slanted = get_int(p, FC_SLANT, FC_SLANT_ROMAN) != FC_SLANT_ROMAN;
+        e.width = get_int(p, FC_WIDTH, FC_WIDTH_NORMAL);
+        e.outline = outline_format(p, e.path);
+        e.version = get_int(p, FC_FONTVERSION, 0);
+        entries.push_back(std::move(e));
     }
     FcFontSetDestroy(fs);
-    return found;
+    const int best = choose_font(entries, bold, italic);
+    if (best < 0)
+        return false;
+    const font_entry& e = entries[size_t(best)];
+    out.family = e.family;
+    out.path = e.path;
+    out.index = e.index;
+    out.weight = e.weight;
+    return true;
 }
 
 // The charmap that indexes a symbol face by byte position. The Adobe custom encoding is

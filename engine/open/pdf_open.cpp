@@ -1,4 +1,6 @@
 #include "pdf_open.h"
+#include "pdf_name.h"
+#include "pdf_setup_log.h"
 
 #include "tk_except.h"
 #include "tk_log.h"
@@ -30,13 +32,15 @@ bool uses_standard_security(PDFDoc& doc)
 
 }  // namespace
 
-std::unique_ptr<PDFDoc> pdf_open_document(const std::string& file, const std::string& password)
+std::unique_ptr<PDFDoc> pdf_open_document(const std::string& given, const std::string& password)
 {
     // the password itself never reaches the log
-    tk_log(1, "PDFDoc::ctor(name=%s,pswd=%s)", file.c_str(), "***");
+    tk_log(1, "PDFDoc::ctor(name=%s,pswd=%s)", given.c_str(), "***");
+    const std::string file = pdf_openable_name(given);
 
     auto doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(file), GooString(password),
                                         GooString(password));
+    pdf_log_setup(*doc, uses_standard_security(*doc));
     if (doc->isOk())
         return doc;
 

@@ -11,6 +11,7 @@ inline constexpr const char* PDF_CANNOT_READ_TEXT =
     "does not comply with Adobe PDF format.";
 
 // Opens file with password as both owner and user password ("" for none).
+// A missing file is tried in other letter cases first (pdf_name.h).
 // Returns only a document that opened; otherwise throws, level 1:
 //   pdf_wrong_pswd_exception ("Incorrect password") for a standard-security
 //   document the password does not open,

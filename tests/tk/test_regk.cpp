@@ -38,16 +38,28 @@ TEST_F(RegKey, LoadingKeepsDefaultsOnMissingOrMistypedValues)
     bool flag = true;
     std::string text = "default";
     EXPECT_FALSE(k.exchange("missing", text, false));
-    ASSERT_EQ(k.set_value("0", "str"), 0); // the string "0" is not the DWORD 0x30
-    uint32_t v = 7;
-    EXPECT_EQ(k.get_value(v, "str"), plat::REG_INVALID_DATA);
-    EXPECT_FALSE(k.exchange("str", flag, false));
+    // {stored string, bytes it takes}: a string read as a number is more data than a number holds,
+    // even one short enough to fit ("0" is not the number 0x30).
+    const struct {
+        const char* text;
+        uint32_t size;
+    } strings[] = {{"0", 2}, {"1234", 5}};
+    for (const auto& r : strings) {
+        ASSERT_EQ(k.set_value(r.text, "str"), 0);
+        uint32_t v = 7;
+        EXPECT_EQ(k.get_value(v, "str"), plat::REG_MORE_DATA) << r.text;
+        EXPECT_EQ(v, 7u);
+        EXPECT_FALSE(k.exchange("str", flag, false));
+    }
+    ASSERT_EQ(k.set_value("0", "str"), 0);
     ASSERT_EQ(k.set_value(uint32_t(2), "two"), 0);
+    uint32_t size = 0;
+    EXPECT_EQ(k.get_value(nullptr, "two", &size), plat::REG_INVALID_DATA);
     EXPECT_FALSE(k.exchange("two", text, false));
     EXPECT_TRUE(flag);
     EXPECT_EQ(text, "default");
 
-    uint32_t size = 1;
+    size = 1;
     char small[3];
     EXPECT_EQ(k.get_value(small, "str", &size), plat::REG_MORE_DATA);
     EXPECT_EQ(size, 2u);

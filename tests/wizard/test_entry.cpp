@@ -78,6 +78,10 @@ TEST_F(entry_test, QuickLaunchFailuresShowOneBoxAndNoWizard)
          "You should enter source file name"},
         {"\"" + write_file(path("q.vlx"), "[Generic settings]\nsrc=/a.pdf\n") + "\"",
          "Profile does not exist. Please verify the correct path/name was given."},
+        // A source found in another letter case is the file the destination check sees.
+        {write_file(path("case.vlx"),
+                    "[Generic settings]\nsrc=" + path("CASE.PDF") + "\ndest=" + make_pdf("case.pdf", 1) + "\n"),
+         "Destination name should differ from the source name."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.profile);

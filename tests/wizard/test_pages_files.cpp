@@ -45,6 +45,8 @@ TEST_F(sel_file_test, SourceProblemsAreReportedFirstAndTouchNothing)
     EXPECT_EQ(b.caption, "Vellix 4.1  Error");
     fill(write_file(path("junk.pdf"), "not a PDF"), dir); // the document fails before the folder
     EXPECT_EQ(next_box().text, PDF_CANNOT_READ_TEXT);
+    fill(path("A.PDF"), path("a.pdf")); // the source is found as a.pdf: the destination is the source
+    EXPECT_EQ(next_box().text, "Destination name should differ from the source name.");
     EXPECT_EQ(read_file(dest), "keep");
     EXPECT_EQ(rig->page(), IDD_SEL_FILE);
 }

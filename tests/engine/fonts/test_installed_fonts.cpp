@@ -1,5 +1,6 @@
-// Widths measured with the installed fonts through FreeType and fontconfig. Liberation has the
-// metrics of Arial, Times New Roman and Courier New, so these are the widths Windows gives.
+// Widths measured with the installed fonts through FreeType and fontconfig. Liberation 2 has the
+// metrics of Arial, Times New Roman and Courier New, so these are those faces' own widths.
+#include "font_choice.h"
 #include "pdf_width_getter.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,26 @@ TEST(InstalledFonts, EveryFaceResolvesToItsFaceOrItsStandIn)
     }
     wg.set_font("Lucida Console", 192, false, false);
     EXPECT_DOUBLE_EQ(wg.get_width("iiii"), wg.get_width("WWWW"));
+}
+
+TEST(InstalledFonts, OfTwoReleasesOfAFamilyTheNewerMeasuresWhateverTheListingOrder)
+{
+    // fonts-liberation 1.07 beside fonts-liberation2 2.1: the older one sorts and lists first.
+    const font_entry older{"Liberation Sans", "/fonts/liberation/LiberationSans-Regular.ttf", 0,
+                           FC_WEIGHT_REGULAR, false, FC_WIDTH_NORMAL, true, 70123};
+    font_entry newer = older;
+    newer.path = "/fonts/liberation2/LiberationSans-Regular.ttf";
+    newer.version = 137625;
+    EXPECT_EQ(choose_font({older, newer}, false, false), 1);
+    EXPECT_EQ(choose_font({newer, older}, false, false), 0);
+    // The style still comes first: only the older release has the bold face.
+    font_entry older_bold = older;
+    older_bold.weight = FC_WEIGHT_BOLD;
+    EXPECT_EQ(choose_font({newer, older_bold}, true, false), 1);
+    // Equal versions: the file path decides, not the order.
+    newer.version = older.version;
+    EXPECT_EQ(choose_font({newer, older}, false, false), 1);
+    EXPECT_EQ(choose_font({}, false, false), -1);
 }
 
 } // namespace

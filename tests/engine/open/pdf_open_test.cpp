@@ -10,6 +10,8 @@
 #include <PDFDoc.h>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vlxtest;
 
@@ -27,6 +29,26 @@ std::string open_result(const std::string& file, const std::string& pw)
     }
 }
 const std::string CANNOT_READ = std::string("tk: ") + PDF_CANNOT_READ_TEXT + " (level 1)";
+
+// The log lines of the n-th opening of file, the library's own diagnostics left out.
+std::vector<std::string> opening_lines(const std::string& log, const std::string& file, int n = 0)
+{
+    const std::string head = "PDFDoc::ctor(name=" + file + ",";
+    size_t at = log.find(head);
+    for (; n > 0 && at != std::string::npos; --n)
+        at = log.find(head, at + 1);
+    std::vector<std::string> lines;
+    while (at < log.size()) {
+        const size_t end = log.find("\r\n", at);
+        const std::string line = log.substr(at, end - at);
+        if (!lines.empty() && line.rfind("PDFDoc::ctor(", 0) == 0)
+            break;
+        if (line.rfind("PDF error", 0) != 0)
+            lines.push_back(line);
+        at = end == std::string::npos ? end : end + 2;
+    }
+    return lines;
+}
 const std::string INCORRECT = "wrong: Incorrect password (level 1)";
 
 std::string two_pages()
@@ -84,6 +106,30 @@ TEST_F(PdfOpen, UnreadableInputsCannotBeRead)
     }
 }
 
+TEST_F(PdfOpen, AMissingNameIsTriedInLowerThenUpperCaseInItsOwnFolder)
+{
+    PdfWriter one;
+    one.add_page().text(72, 700, "Only page");
+    TempDir dir;
+    spit(dir / "A.PDF", two_pages());
+    spit(dir / "b.pdf", two_pages());
+    spit(dir / "c.pdf", one.str());
+    spit(dir / "C.PDF", two_pages());
+    ASSERT_EQ(mkdir((dir / "Sub").c_str(), 0700), 0);
+    spit(dir / "Sub/d.pdf", two_pages());
+    spit(dir / "E.PDF", two_pages());
+    ASSERT_EQ(symlink("e.pdf", (dir / "e.pdf").c_str()), 0); // exists, but never opens
+    const struct {
+        const char* name;
+        std::string result;
+    } rows[] = {
+        {"a.pdf", "pages 2"},     {"B.PDF", "pages 2"},   {"c.Pdf", "pages 1"},
+        {"Sub/D.PDF", "pages 2"}, {"SUB/d.pdf", CANNOT_READ}, {"e.pdf", CANNOT_READ},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(open_result(dir / r.name, "x"), r.result) << r.name;
+}
+
 TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndTakesLibraryDiagnostics)
 {
     std::string damaged = two_pages();  // a wrong catalog offset: the library complains and rebuilds
@@ -91,18 +137,45 @@ TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndTakesLibraryDiagnostics)
     TempFile log(temp_path(".log")), plain(write_temp_file(two_pages())), locked(temp_path()),
         broken(write_temp_file(damaged));
     ASSERT_TRUE(qpdf_encrypt(plain.path, locked.path, Crypt::aes_128, "Pa55word", "Pa55word"));
+    TempDir dir;
+    spit(dir / "UPPER.PDF", two_pages());
+    spit(dir / "junk.pdf", "not a PDF");
     ::testing::internal::CaptureStderr();
     {
         tk_logger logger(log.path.c_str(), true, 1, false);
         EXPECT_EQ(open_result(plain.path, "Pa55word"), "pages 2");
         EXPECT_EQ(open_result(locked.path, "Pa55wordX"), INCORRECT);
+        EXPECT_EQ(open_result(locked.path, "Pa55word"), "pages 2");
         EXPECT_EQ(open_result(broken.path, ""), "pages 2");
+        EXPECT_EQ(open_result(dir / "upper.pdf", ""), "pages 2");
+        EXPECT_EQ(open_result(dir / "junk.pdf", ""), CANNOT_READ);
+        EXPECT_EQ(open_result(dir / "none.pdf", ""), CANNOT_READ);
     }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     const std::string text = slurp(log.path);
-    EXPECT_NE(text.find("PDFDoc::ctor(name=" + plain.path + ",pswd=***)"), std::string::npos) << text;
     EXPECT_EQ(text.find("Pa55word"), std::string::npos) << text;
     EXPECT_NE(text.find("PDF error"), std::string::npos) << text;
+    using lines = std::vector<std::string>;
+    const lines opened = {"PDFDoc::setup", "PDFDoc::checkEncryption", "PDFDoc::checkEncryption - END ***",
+                          "PDFDoc::setup - step #1", "PDFDoc::setup - step #2"};
+    auto ctor = [](const std::string& name) { return "PDFDoc::ctor(name=" + name + ",pswd=***)"; };
+    lines plain_lines = {ctor(plain.path)};
+    plain_lines.insert(plain_lines.end(), opened.begin(), opened.end());
+    EXPECT_EQ(opening_lines(text, plain.path), plain_lines);
+    EXPECT_EQ(opening_lines(text, locked.path),
+              (lines{ctor(locked.path), "PDFDoc::setup", "PDFDoc::checkEncryption", "SecurityHandler::checkEncryption",
+                     "'authorize' returns 0", "authData is NULL, i=0", "PDFDoc::setup failed, error 4"}));
+    EXPECT_EQ(opening_lines(text, locked.path, 1),
+              (lines{ctor(locked.path), "PDFDoc::setup", "PDFDoc::checkEncryption", "SecurityHandler::checkEncryption",
+                     "'authorize' returns 1", "checkEncryption - END ***", "PDFDoc::checkEncryption - END ***",
+                     "PDFDoc::setup - step #1", "PDFDoc::setup - step #2"}));
+    lines upper_lines = {ctor(dir / "upper.pdf"),
+                         "pdf_openable_name(" + dir / "upper.pdf" + ") - opens as " + dir / "UPPER.PDF"};
+    upper_lines.insert(upper_lines.end(), opened.begin(), opened.end());
+    EXPECT_EQ(opening_lines(text, dir / "upper.pdf"), upper_lines);
+    EXPECT_EQ(opening_lines(text, dir / "junk.pdf"),
+              (lines{ctor(dir / "junk.pdf"), "PDFDoc::setup", "PDFDoc::setup failed, error 3"}));
+    EXPECT_EQ(opening_lines(text, dir / "none.pdf"), (lines{ctor(dir / "none.pdf"), "PDFDoc::setup failed, error 1"}));
 }
 
 }  // namespace

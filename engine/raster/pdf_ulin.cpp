@@ -5,6 +5,7 @@
 
 #include <splash/Splash.h>
 #include <splash/SplashBitmap.h>
+#include <splash/SplashPath.h>
 #include <splash/SplashPattern.h>
 
 #include <algorithm>
@@ -56,6 +57,21 @@ void paint_row(SplashBitmap* bitmap, int y, int x0, int x1, const uline_attr& at
     }
 }
 
+// Fills the outline with the library's own rasteriser, over the whole bitmap whatever clip the
+// page left behind.
+void paint_shape(Splash* splash, const SplashBitmap* bitmap, const uline_attr& attr, double alpha)
+{
+    splash->saveState();
+    splash->clipResetToRect(0, 0, bitmap->getWidth() - 0.001, bitmap->getHeight() - 0.001);
+    double m[6];
+    std::copy(attr.shapeMatrix, attr.shapeMatrix + 6, m);
+    splash->setMatrix(m);
+    splash->setFillPattern(attr.pattern->copy());
+    splash->setFillAlpha(alpha);
+    splash->fill(attr.shape.get(), false);
+    splash->restoreState();
+}
+
 } // namespace
 
 uline_attr::uline_attr(SplashPattern* patternA, double alphaA, bool noClipA) : pattern(patternA), alpha(alphaA), noClip(noClipA) {}
@@ -63,6 +79,12 @@ uline_attr::uline_attr(SplashPattern* patternA, double alphaA, bool noClipA) : p
 uline_attr::~uline_attr()
 {
     delete pattern;
+}
+
+void uline_attr::set_shape(SplashPath* outline, const double* matrix)
+{
+    shape.reset(outline);
+    std::copy(matrix, matrix + 6, shapeMatrix);
 }
 
 pdf_uline_processor::pdf_uline_processor(bool tables_modeA) : tables_mode(tables_modeA), single_subpath(false)
@@ -159,6 +181,10 @@ void pdf_uline_processor::undo_lines(Splash* splash)
             if (l.xMax < 0 || l.xMin >= w || l.yMax < 0 || l.yMin >= h)
                 continue;
             double alpha = std::isnan(attr.alpha) ? 1.0 : std::clamp(attr.alpha, 0.0, 1.0);
+            if (attr.shape) {
+                paint_shape(splash, bitmap, attr, alpha);
+                continue;
+            }
             int a = static_cast<int>(std::floor(alpha * 255 + 0.5));
             int x0 = trunc_clamped(l.xMin, 0, w - 1);
             int x1 = trunc_clamped(l.xMax, 0, w - 1);

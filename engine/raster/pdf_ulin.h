@@ -7,6 +7,7 @@
 #include <vector>
 
 class Splash;
+class SplashPath;
 class SplashPattern;
 
 inline constexpr const char* PDF_ULIN_UNIT = "../PDFR/pdf_ulin";
@@ -26,9 +27,14 @@ struct uline_attr {
     uline_attr(const uline_attr&) = delete;
     uline_attr& operator=(const uline_attr&) = delete;
 
+    // A dashed rule comes back as its outline (taken over), drawn under this matrix, not as its box.
+    void set_shape(SplashPath* outline, const double* matrix);
+
     SplashPattern* pattern;
     double alpha;
     bool noClip;
+    std::unique_ptr<SplashPath> shape;
+    double shapeMatrix[6] = {1, 0, 0, 1, 0, 0};
 };
 
 class pdf_uline_processor : public tk_singleton<pdf_uline_processor> {

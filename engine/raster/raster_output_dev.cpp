@@ -43,8 +43,9 @@ bool zero_length(const rule_poly& piece)
     return true;
 }
 
-// The outline a wide stroke of these polylines fills, in device space.
-std::vector<rule_pt> stroke_outline(Splash& splash, const std::vector<rule_poly>& polys, double width, const double* ctm)
+// The outline a wide stroke of these polylines fills, in user space. The library dashes the path
+// with the current dash pattern first, so a dashed stroke gives the outline of all its dashes.
+std::unique_ptr<SplashPath> stroke_outline(Splash& splash, const std::vector<rule_poly>& polys, double width)
 {
     SplashPath path;
     for (const rule_poly& poly : polys) {
@@ -54,14 +55,16 @@ std::vector<rule_pt> stroke_outline(Splash& splash, const std::vector<rule_poly>
         if (poly.closed)
             path.close();
     }
+    return std::unique_ptr<SplashPath>(splash.makeStrokePath(&path, width, true));
+}
+
+std::vector<rule_pt> device_points(SplashPath& path, const double* ctm)
+{
     std::vector<rule_pt> pts;
-    std::unique_ptr<SplashPath> outline(splash.makeStrokePath(&path, width, true));
-    if (!outline)
-        return pts;
-    for (int i = 0; i < outline->getLength(); ++i) {
+    for (int i = 0; i < path.getLength(); ++i) {
         double x, y;
         unsigned char f;
-        outline->getPoint(i, &x, &y, &f);
+        path.getPoint(i, &x, &y, &f);
         pts.push_back(rule_apply(ctm, {x, y}));
     }
     return pts;
@@ -176,73 +179,62 @@ bool RasterOutputDev::capture_stroke(GfxState* state, pdf_uline_processor& proc)
     double phase = 0;
     const std::vector<double>& dash = state->getLineDash(&phase);
     bool dashed = !dash.empty();
-    std::vector<rule_poly> pieces;
-    if (dashed)
-        pieces = rule_dash(polys, dash, phase);
-    if (dashed && pieces.empty())
-        return false;
     GfxRGB rgb;
     state->getStrokeRGB(&rgb);
     double alpha = splash->getStrokeAlpha();
 
+    if (!narrow) {
+        // One shape, dashes and all, judged once.
+        std::unique_ptr<SplashPath> outline = stroke_outline(*splash, polys, state->getLineWidth());
+        rule_box box;
+        if (!outline || !rule_box_of(device_points(*outline, ctm), &box))
+            return false;
+        tk_log(1, "xmin=%d, ymin=%d, xmax=%d, ymax=%d", box.xMin, box.yMin, box.xMax, box.yMax);
+        if (rule_test_clip(*splash->getClip(), box) != rule_clip::inside || !rule_fill_candidate(box, proc.tables_mode, proc.single_subpath))
+            return false;
+        uline_attr* attr = make_attr(rgb, alpha, true);
+        if (dashed)
+            attr->set_shape(outline.release(), ctm);
+        proc.set_line(box.xMin, box.xMax, box.yMin, box.yMax, attr);
+        proc.single_subpath = false;
+        return true;
+    }
+
+    std::vector<rule_poly> pieces = dashed ? rule_dash(polys, dash, phase) : polys;
+    if (pieces.empty())
+        return false;
     bool any = false;
     std::vector<rule_poly> rest;
-    if (!narrow) {
-        // An undashed wide stroke is one outline; each dash of a dashed one is its own.
-        std::vector<std::vector<rule_poly>> groups;
-        if (dashed)
-            for (rule_poly& p : pieces)
-                groups.push_back({p});
-        else
-            groups.push_back(polys);
-        for (std::vector<rule_poly>& group : groups) {
-            rule_box box;
-            bool taken = false;
-            if (rule_box_of(stroke_outline(*splash, group, state->getLineWidth(), ctm), &box)) {
-                tk_log(1, "xmin=%d, ymin=%d, xmax=%d, ymax=%d", box.xMin, box.yMin, box.xMax, box.yMax);
-                if (rule_test_clip(*splash->getClip(), box) == rule_clip::inside && rule_fill_candidate(box, proc.tables_mode, proc.single_subpath)) {
-                    proc.set_line(box.xMin, box.xMax, box.yMin, box.yMax, make_attr(rgb, alpha, true));
-                    proc.single_subpath = false;
-                    taken = any = true;
-                }
-            }
-            if (!taken)
-                rest.insert(rest.end(), group.begin(), group.end());
+    for (rule_poly& piece : pieces) {
+        bool taken = false;
+        std::vector<rule_pt> ends;
+        if (proc.single_subpath && piece.pts.size() >= 2 && !zero_length(piece)) {
+            ends.push_back(rule_apply(ctm, piece.pts.front()));
+            ends.push_back(rule_apply(ctm, piece.pts.back()));
         }
-    } else {
-        if (!dashed)
-            pieces = polys;
-        for (rule_poly& piece : pieces) {
-            bool taken = false;
-            std::vector<rule_pt> ends;
-            if (proc.single_subpath && piece.pts.size() >= 2 && !zero_length(piece)) {
-                ends.push_back(rule_apply(ctm, piece.pts.front()));
-                ends.push_back(rule_apply(ctm, piece.pts.back()));
-            }
-            rule_box whole;
-            if (!ends.empty() && rule_box_of(ends, &whole)) {
-                rule_pt a = ends[0], b = ends[1];
-                int x0 = static_cast<int>(std::floor(a.x)), y0 = static_cast<int>(std::floor(a.y));
-                int x1 = static_cast<int>(std::floor(b.x)), y1 = static_cast<int>(std::floor(b.y));
-                rule_clip where = rule_test_clip(*splash->getClip(), whole);
-                if (where != rule_clip::outside) {
-                    if (y0 == y1) {
-                        // Horizontal: both table modes, even partly clipped.
-                        proc.set_line(whole.xMin, whole.xMax, y0, y0, make_attr(rgb, alpha, where == rule_clip::inside));
-                        taken = true;
-                    } else if (std::fabs(b.x - a.x) <= std::fabs(b.y - a.y) && proc.tables_mode && std::abs(x1 - x0) < 5 &&
-                               std::abs(y1 - y0) > 10) {
-                        proc.set_line(whole.xMin, whole.xMax, whole.yMin, whole.yMax, make_attr(rgb, alpha, where == rule_clip::inside));
-                        taken = true;
-                    }
+        rule_box whole;
+        if (!ends.empty() && rule_box_of(ends, &whole)) {
+            rule_pt a = ends[0], b = ends[1];
+            int x0 = static_cast<int>(std::floor(a.x)), y0 = static_cast<int>(std::floor(a.y));
+            int x1 = static_cast<int>(std::floor(b.x)), y1 = static_cast<int>(std::floor(b.y));
+            rule_clip where = rule_test_clip(*splash->getClip(), whole);
+            if (where != rule_clip::outside) {
+                if (y0 == y1) {
+                    // Horizontal: both table modes, even partly clipped.
+                    proc.set_line(whole.xMin, whole.xMax, y0, y0, make_attr(rgb, alpha, where == rule_clip::inside));
+                    taken = true;
+                } else if (std::fabs(b.x - a.x) <= std::fabs(b.y - a.y) && proc.tables_mode && std::abs(x1 - x0) < 5 &&
+                           std::abs(y1 - y0) > 10) {
+                    proc.set_line(whole.xMin, whole.xMax, whole.yMin, whole.yMax, make_attr(rgb, alpha, where == rule_clip::inside));
+                    taken = true;
                 }
             }
-            if (taken) {
-                proc.single_subpath = false;
-                any = true;
-            } else {
-                rest.push_back(piece);
-            }
+        }
+        if (taken) {
+            proc.single_subpath = false;
+            any = true;
+        } else {
+            rest.push_back(piece);
         }
     }
     if (!any)

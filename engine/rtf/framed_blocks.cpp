@@ -151,7 +151,7 @@ void writeBlock(TextPage& page, FILE* out, TextOutputFunc outputFunc, TagWord& t
             newParagraph = (!single && L->xMin - B->xMin > 1.0) ||
                            (spacing > 4.0 && std::fabs(spacing - prevSpacing) > 1.0) || flags.bullet ||
                            isFirstCharDash(L) ||
-                           (B->xMax - B->xMin) * 1.05 > P->getTextWidth() + (P->xMin - B->xMin) + w0->getTextWidth() ||
+                           (B->xMax - B->xMin) * 1.05 > P->getNaturalWidth() + (P->xMin - B->xMin) + w0->getTextWidth() ||
                            (!w0->next && w0->len >= 2);
             if (newParagraph) {
                 // The field must end inside the paragraph group that holds it.

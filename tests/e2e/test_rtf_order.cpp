@@ -53,6 +53,19 @@ TEST_F(E2e, ReportHasEveryPieceInFileOrder)
     EXPECT_EQ(ul.find("Quarterly"), std::string::npos) << ul;
 }
 
+TEST_F(E2e, DashedRuleUnderAWordIsAnUnderline)
+{
+    vlxtest::PdfWriter w;
+    // 1.5 pt is 3 px at 150 dpi; the rule's middle lies 1 pt under the baseline, under "Dashed" only.
+    w.add_page().text(72, 700, "Dashed words", "Helvetica", 12).line(72, 699, 115, 699, 1.5, {}, {2, 1});
+    Conversion c = convert(save(w, "dashed.pdf"), work / "dashed.doc");
+    EXPECT_CONVERTED(c);
+    std::string ul;
+    for (size_t p = c.rtf.find("{\\ul "); p != std::string::npos; p = c.rtf.find("{\\ul ", p + 1))
+        ul += rtf_plain_text(c.rtf.substr(p + 5, c.rtf.find('}', p + 5) - p - 5));
+    EXPECT_EQ(ul, "Dashed");
+}
+
 TEST_F(E2e, FramedPagesAnchorThePictureAndTheFramesOnTheirPage)
 {
     for (const char* mode : {"--mode=1", "--mode=2"}) {

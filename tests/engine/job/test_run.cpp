@@ -91,4 +91,48 @@ TEST_F(Run, NamesAreRequiredBeforeTheRunReportsAnything)
     EXPECT_EQ(last_handled_error, "");
 }
 
+// No console option selects framed blocks: the wizard's job takes them from the settings store.
+TEST_F(JobTest, FramedBlocksBreakAfterALineShortByItsNaturalWidth)
+{
+    {
+        tk_reg_key key(VLX_SETTINGS_KEY);
+        ASSERT_EQ(key.create(plat::hkey_current_user(), VLX_SETTINGS_KEY), 0);
+        ASSERT_EQ(key.set_value(0u, "noframe_mode"), 0);
+        ASSERT_EQ(key.set_value(0u, "physLayout_mode"), 0);
+    }
+    // Courier 20 pt, 12 pt a character: each block is 360 wide, its frame 378. The line of 20 Cs
+    // measures 240 without a trailing space and 252 with one; the next line's first word 132.
+    // 240 + 132 < 378: that word would have fitted, so the Cs ended their paragraph. After 21 Cs
+    // (252 + 132 > 378) the Ds go on in the same paragraph.
+    vlxtest::TempDir dir{"vlxframed"};
+    vlxtest::PdfWriter w;
+    const std::string cs[] = {std::string(20, 'C'), std::string(21, 'C')};
+    for (const std::string& c : cs) {
+        const std::string rows[] = {std::string(30, 'A'), std::string(20, 'B'), c, "DDDDDDDDDDD EE"};
+        vlxtest::PdfPage& p = w.add_page();
+        for (int i = 0; i < 4; ++i)
+            p.text(72, 700 - 24 * i, rows[i], "Courier", 20);
+    }
+    error_handler handler;
+    vellix_convertor job;
+    ASSERT_FALSE(job.noframe_mode || job.physLayout_mode);
+    job.src = dir / "framed.pdf";
+    w.save(job.src);
+    job.dest = dir / "framed.doc";
+    job.convert_graphics = false;
+    testing::internal::CaptureStdout();
+    job.run();
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(job.run_done) << last_handled_error;
+    const std::string rtf = vlxtest::slurp(job.dest);
+    EXPECT_NE(rtf.find("\\li-5\\ri-15\\sl-"), std::string::npos) << "framed blocks: " << rtf;
+    size_t from = 0;
+    for (const std::string& c : cs) {
+        size_t at = rtf.find(c + " ", from), d = rtf.find("DDDDDDDDDDD", at);
+        ASSERT_TRUE(at != std::string::npos && d != std::string::npos) << rtf;
+        EXPECT_EQ(rtf.substr(at, d - at).find("\\par") != std::string::npos, c.size() == 20) << rtf.substr(at, d - at);
+        from = d;
+    }
+}
+
 } // namespace

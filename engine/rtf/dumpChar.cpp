@@ -82,6 +82,8 @@ void TextPage::dumpChar(FILE* out, TextOutputFunc, unsigned int code)
     }
     if ((code >= 15 && code <= 23) || (code >= 25 && code <= 28))
         std::fputc(static_cast<int>(code + 29), out);
+    else if (code > 0x7F)
+        std::fprintf(out, "\\'%02x", code); // a raw 8-bit byte makes readers take the file for plain text
     else
         std::fputc(static_cast<int>(code), out);
 }

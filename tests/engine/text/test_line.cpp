@@ -49,6 +49,8 @@ TEST(Line, ShiftsOfSmallerWordsAgainstTheirNeighbour)
         {false, 86.0, 98.2, 97, 8, 6, 0}, // superscript: trunc(12 - 8 + 88.6 - 86.0)
         {false, 96, 106.8, 103, 8, 0, 6}, // subscript: trunc(12 - 8 + 106.8 - 104.2)
         {true, 85, 95, 93, 8, 13, 0},     // small word before a larger one: trunc(4 + 104.2 - 95)
+        {true, 90, 98, 96, 8, 5, 0},      // raised, its top below the taller word's: trunc(4 + 90 - 88.6)
+        {true, 96, 106.8, 103, 8, 0, 11}, // lowered before a larger word: trunc(4 + 96 - 88.6)
         {false, 85, 101, 97, 12, 0, 0},   // equal sizes never shift
     };
     for (const auto& c : cases) {

@@ -67,10 +67,19 @@ void TextLine::addWord(TextWord* word)
                 else if (word->yMax > prev->yMax)
                     shift = truncInt(std::fabs(pfs - wfs) + word->yMax - prev->yMax);
                 if (shift != 0) {
-                    // Against the line's baseline; a small word standing on it (the line may have
-                    // taken it from that word) is measured against its neighbour instead.
-                    double lineBase = std::fabs(small->base - base) > 0.7 ? base : large->base;
-                    (small->base < lineBase ? small->upShift : small->downShift) = shift;
+                    // Measured against the line's baseline. A small word standing on it leaves the
+                    // shift to a larger neighbour off it, unless the line took its baseline from
+                    // that small word (a raised "st" after a "1"): then the neighbour is the measure.
+                    bool gaveBase = small == words || (small == words->next && words->len == 1 && small->len > 1);
+                    TextWord* moved = small;
+                    double ref = base;
+                    if (std::fabs(small->base - base) <= 0.7) {
+                        if (!gaveBase && std::fabs(large->base - base) > 0.7)
+                            moved = large;
+                        else
+                            ref = large->base;
+                    }
+                    (moved->base < ref ? moved->upShift : moved->downShift) = shift;
                 }
             }
         }

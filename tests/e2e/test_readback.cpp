@@ -163,13 +163,15 @@ TEST_F(E2e, LibreOfficeShowsAccentsSymbolsScriptsTablePicturesAndRotatedText)
                        style_attr(r.odt, span_style(r.odt, "Input"), "fo:letter-spacing"))
                  << "the words after the symbol keep the line's spacing";
          }},
-        // A raised 2 before a taller word was once written lowered: baselines decide.
+        // A raised 2 before a taller word was once written lowered, and a smaller word after it
+        // lowered: baselines decide.
         {"scripts", {"--mode=2"},
          [](vlxtest::PdfPage& p) {
              const struct {
                  const char *base, *after;
                  double rise, size;
-             } lines[] = {{"x", "Word", 3, 16}, {"y", "word", 3, 10}, {"H", "Ocean", -3, 16}, {"C", "gas", -3, 10}};
+             } lines[] = {{"x", "Word", 3, 16}, {"y", "word", 3, 10}, {"z", "tiny", 3, 5},
+                          {"H", "Ocean", -3, 16}, {"C", "gas", -3, 10}};
              double y = 700;
              for (const auto& l : lines) {
                  p.text(72, y, l.base, "Helvetica", 12);
@@ -179,7 +181,7 @@ TEST_F(E2e, LibreOfficeShowsAccentsSymbolsScriptsTablePicturesAndRotatedText)
              }
          },
          [](const ReadBack& r) {
-             for (const char* base : {"x", "y", "H", "C"}) {
+             for (const char* base : {"x", "y", "z", "H", "C"}) {
                  SCOPED_TRACE(base);
                  std::string after = std::string(">") + base + "</text:span>";
                  ASSERT_NE(r.odt.find(after), std::string::npos);
@@ -188,6 +190,8 @@ TEST_F(E2e, LibreOfficeShowsAccentsSymbolsScriptsTablePicturesAndRotatedText)
                  ASSERT_FALSE(pos.empty()) << "written on the baseline";
                  EXPECT_EQ(pos[0] == '-', *base == 'H' || *base == 'C') << pos;
              }
+             EXPECT_EQ(style_attr(r.odt, span_style(r.odt, "tiny"), "style:text-position"), "")
+                 << "a smaller word on the baseline stays there";
          }},
         // A diagonal watermark in front of the text covered the body's words.
         {"watermark", {"--mode=2"},

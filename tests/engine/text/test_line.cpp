@@ -64,6 +64,17 @@ TEST(Line, ShiftsOfSmallerWordsAgainstTheirNeighbour)
         EXPECT_EQ(s->downShift, c.down);
         EXPECT_EQ(p->upShift + p->downShift, 0);
     }
+
+    // A raised 2 left unshifted by its base letter, then a smaller word on the line's baseline:
+    // the 2 is the one off the line.
+    TextLine line(nullptr, 0, 100);
+    TextWord* x = boxWord(0, 8, 88.6, 104.2, 100, 12, 1);
+    TextWord* two = boxWord(8, 12, 90, 98.5, 97, 7, 1);
+    TextWord* tiny = boxWord(12, 30, 96, 101, 100, 5);
+    for (TextWord* w : {x, two, tiny})
+        line.addWord(w);
+    EXPECT_EQ(two->upShift, 4); // trunc(7 - 5 + 101 - 98.5)
+    EXPECT_EQ(two->downShift + tiny->upShift + tiny->downShift, 0);
 }
 
 } // namespace

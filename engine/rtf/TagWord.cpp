@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "TextWord.h"
+#include "font_table.h"
 #include "rtf_int.h"
 #include "tk_log.h"
 
@@ -11,6 +12,13 @@ namespace vlx {
 double tagFontSize(const TextWord* word)
 {
     return word->fontScale * (word->fontSize > 0 ? word->fontSize : 0.0) * 2.0;
+}
+
+// Symbol-font characters go out as SYMBOL fields that name their font, or as Unicode; a run
+// switched to the symbol-charset entry makes readers lose those fields.
+static bool keepsRunFont(const TextWord* word)
+{
+    return font_table_symbol_face(word->fontFace);
 }
 
 static void appendInt(std::string& text, const char* word, int v)
@@ -35,7 +43,8 @@ void TagWord::reset(const TextWord* word, int index)
     dn = word->downShift;
     bold = word->bold;
     italic = word->italic;
-    fontTag = word->fontCode;
+    if (!keepsRunFont(word))
+        fontTag = word->fontCode;
     fontSize = tagFontSize(word);
 }
 
@@ -81,7 +90,7 @@ void TagWord::getTagWord(const TextWord* word, int index, std::string& text)
         if (upChanges)
             appendInt(text, "up", word->upShift);
     }
-    if (word->fontCode != fontTag)
+    if (word->fontCode != fontTag && !keepsRunFont(word))
         text += "\\" + word->fontCode + " ";
     double v = tagFontSize(word);
     if (v != fontSize)

@@ -60,7 +60,8 @@ void TextPage::dumpChar(FILE* out, TextOutputFunc, unsigned int code)
         int pos = findSymbolPosition(code);
         if (pos != 0) {
             tk_log(2, "Symbol '%04X' found at position=%d in symbols table", code, pos);
-            std::fprintf(out, "\\expndtw-14{\\field{\\*\\fldinst SYMBOL %d \\\\f Symbol }}", pos);
+            // The narrower spacing belongs to the field alone, not to the rest of the line.
+            std::fprintf(out, "{\\expndtw-14{\\field{\\*\\fldinst SYMBOL %d \\\\f Symbol }}}", pos);
             return;
         }
         writeUnicode(out, code);
@@ -82,6 +83,8 @@ void TextPage::dumpChar(FILE* out, TextOutputFunc, unsigned int code)
     }
     if ((code >= 15 && code <= 23) || (code >= 25 && code <= 28))
         std::fputc(static_cast<int>(code + 29), out);
+    else if (code > 0x7F)
+        std::fprintf(out, "\\'%02x", code); // a raw 8-bit byte makes readers take the file for plain text
     else
         std::fputc(static_cast<int>(code), out);
 }

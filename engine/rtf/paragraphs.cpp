@@ -231,6 +231,7 @@ void TextPage::writeParagraphs(FILE* out, TextOutputFunc outputFunc, double top,
         dumpLine(out, outputFunc, tagWord, colors, line, &flags.bullet, &flags.link, &flags.brace);
         paragraphClosed = false;
         sectionFresh = false;
+        bodyParagraphWritten = true;
         page_writer::closeLink(out, flags);
         std::fputs("\r\n", out);
     }

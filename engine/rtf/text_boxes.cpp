@@ -28,11 +28,13 @@ void TextPage::writeTextBox(FILE* out, TextOutputFunc outputFunc, TextLine* line
     }
     int flow = line->rot == 1 ? 3 : line->rot == 3 ? 2 : 0;
     std::fprintf(out, "{\\shp\\shpleft%d\\shptop%d\\shpright%d\\shpbottom%d\n", left, top, right, bottom);
-    std::fputs("\\shpz0\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt0\n", out);
+    // Behind the text, so that rotated words never cover horizontal ones, and above the page
+    // picture (z-order 0), which would hide them.
+    std::fputs("\\shpz1\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt1\n", out);
     std::fputs("{\\*\\shpinst {\\sp{\\sn fLine}{\\sv 0}}{\\sp{\\sn shapeType}{\\sv 202}}\n", out);
     std::fputs("{\\sp{\\sn dxTextLeft}{\\sv 0}}{\\sp{\\sn dxTextRight}{\\sv 0}}\n", out);
     std::fputs("{\\sp{\\sn dyTextTop}{\\sv 0}}{\\sp{\\sn dyTextBottom}{\\sv 0}}\n", out);
-    std::fputs("{\\sp{\\sn fFilled}{\\sv 0}}\n", out);
+    std::fputs("{\\sp{\\sn fFilled}{\\sv 0}}{\\sp{\\sn fBehindDocument}{\\sv 1}}\n", out);
     // The text group stays inside the shape instance, where readers look for it; the
     // caller closes three groups: text, instance and shape.
     std::fprintf(out, "{\\sp{\\sn txflTextFlow}{\\sv %d}}{\\shptxt ", flow);

@@ -56,17 +56,30 @@ void TextLine::addWord(TextWord* word)
             double d = std::fabs(word->base - prev->base);
             double wfs = word->fontSize;
             double pfs = prev->fontSize;
-            if (d > 0.7 && prev->upShift == 0 && prev->downShift == 0 && d < std::min(wfs, pfs)) {
-                if (word->yMin < prev->yMin) {
-                    if (pfs > wfs)
-                        word->upShift = truncInt(pfs - wfs + prev->yMin - word->yMin);
-                    else if (wfs > pfs)
-                        prev->downShift = truncInt(wfs - pfs + prev->yMin - word->yMin);
-                } else if (word->yMax > prev->yMax) {
-                    if (pfs > wfs)
-                        word->downShift = truncInt(pfs - wfs + word->yMax - prev->yMax);
-                    else if (wfs > pfs)
-                        prev->upShift = truncInt(wfs - pfs + word->yMax - prev->yMax);
+            if (d > 0.7 && prev->upShift == 0 && prev->downShift == 0 && d < std::min(wfs, pfs) && wfs != pfs) {
+                // The edges give the size of the shift; a small raised character before a taller
+                // word has the lower top, so only the baselines tell raised from lowered.
+                TextWord* small = wfs < pfs ? word : prev;
+                TextWord* large = wfs < pfs ? prev : word;
+                int shift = 0;
+                if (word->yMin < prev->yMin)
+                    shift = truncInt(std::fabs(pfs - wfs) + prev->yMin - word->yMin);
+                else if (word->yMax > prev->yMax)
+                    shift = truncInt(std::fabs(pfs - wfs) + word->yMax - prev->yMax);
+                if (shift != 0) {
+                    // Measured against the line's baseline. A small word standing on it leaves the
+                    // shift to a larger neighbour off it, unless the line took its baseline from
+                    // that small word (a raised "st" after a "1"): then the neighbour is the measure.
+                    bool gaveBase = small == words || (small == words->next && words->len == 1 && small->len > 1);
+                    TextWord* moved = small;
+                    double ref = base;
+                    if (std::fabs(small->base - base) <= 0.7) {
+                        if (!gaveBase && std::fabs(large->base - base) > 0.7)
+                            moved = large;
+                        else
+                            ref = large->base;
+                    }
+                    (moved->base < ref ? moved->upShift : moved->downShift) = shift;
                 }
             }
         }

@@ -89,6 +89,9 @@ public:
     // page's default user space, where link rectangles are. Null keeps the current user space.
     const double* defaultICTM = nullptr;
     bool paragraphClosed;
+    // A paragraph of the flowing page's body has been written; the page picture anchors to the
+    // first one.
+    bool bodyParagraphWritten = true;
 
 private:
     void freeContents();

@@ -2,6 +2,10 @@
 // columns and tables survive.
 #include "e2e.h"
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
 namespace e2e {
 namespace {
 
@@ -59,6 +63,180 @@ TEST_F(E2e, LibreOfficeReadsTextLinksColumnsAndTables)
     ASSERT_NE(table, std::string::npos) << "--tab on a ruled table";
     EXPECT_GE(count_of(xml[2], "<table:table-row"), 5u);
     EXPECT_NE(xml[2].find("Apple", table), std::string::npos) << "cell text inside the table";
+}
+
+// The automatic style of the text span holding the first `word` of the body, "" when none.
+std::string span_style(const std::string& xml, const std::string& word)
+{
+    size_t body = xml.find("<office:body>");
+    size_t w = xml.find(word, body == std::string::npos ? 0 : body);
+    const std::string open = "<text:span text:style-name=\"";
+    size_t p = w == std::string::npos ? w : xml.rfind(open, w);
+    if (p == std::string::npos || xml.find('<', p + 1) < w)
+        return "";
+    p += open.size();
+    return xml.substr(p, xml.find('"', p) - p);
+}
+
+// An attribute of an automatic style, "" when it has none.
+std::string style_attr(const std::string& xml, const std::string& style, const std::string& attr)
+{
+    size_t p = xml.find("<style:style style:name=\"" + style + "\"");
+    size_t e = xml.find("</style:style>", p);
+    size_t a = p == std::string::npos ? p : xml.find(" " + attr + "=\"", p);
+    if (a == std::string::npos || a > e)
+        return "";
+    a += attr.size() + 3;
+    return xml.substr(a, xml.find('"', a) - a);
+}
+
+struct ReadBack {
+    std::string rtf, pdf, odt; // the document, LibreOffice's PDF of it (path) and its ODT content
+};
+
+struct PageCase {
+    std::string name;
+    std::vector<std::string> options;
+    std::function<void(vlxtest::PdfPage&)> draw;
+    std::function<void(const ReadBack&)> check;
+};
+
+TEST_F(E2e, LibreOfficeShowsAccentsSymbolsScriptsTablePicturesAndRotatedText)
+{
+    if (run_program({"soffice", "--version"}).status != 0)
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    const std::vector<PageCase> cases = {
+        // Raw 8-bit bytes make LibreOffice take a long .doc for plain text.
+        {"accents", {"--mode=1"},
+         [](vlxtest::PdfPage& p) {
+             p.text(72, 700, "Caf\xe9 na\xefve \xfc" "ber Stra\xdf" "e", "Helvetica", 12);
+             p.text(72, 670, "R\xe9sum\xe9", "Times-Roman", 12);
+             p.link(70, 665, 130, 684, "http://example.com/r\xe9sum\xe9");
+         },
+         [](const ReadBack& r) {
+             EXPECT_NE(pdf_text(r.pdf).find("Caf\u00e9 na\u00efve \u00fcber Stra\u00dfe"), std::string::npos)
+                 << pdf_text(r.pdf);
+             EXPECT_NE(r.odt.find(">R\u00e9sum\u00e9"), std::string::npos) << "the link's text";
+         }},
+        // The picture anchored in the first cell is dropped and hides the first row.
+        {"table_first", {"--mode=2", "--tab"},
+         [](vlxtest::PdfPage& p) {
+             const double xs[] = {60, 190, 320, 450, 580};
+             for (int r = 0; r <= 3; ++r)
+                 p.line(xs[0], 760 - r * 30, xs[4], 760 - r * 30, 0.75);
+             for (double x : xs)
+                 p.line(x, 760, x, 670, 0.75);
+             const char* words[3][4] = {{"Item", "Colour", "Size", "Price"},
+                                        {"Apple", "Red", "Small", "10"},
+                                        {"Banana", "Yellow", "Long", "20"}};
+             for (int r = 0; r < 3; ++r)
+                 for (int c = 0; c < 4; ++c)
+                     p.text(xs[c] + 8, 740 - r * 30, words[r][c], "Helvetica", 10);
+             p.text(60, 600, "Text after the table", "Helvetica", 12);
+         },
+         [](const ReadBack& r) {
+             std::string images = vlxtest::command_output("pdfimages -list '" + r.pdf + "' | tail -n +3");
+             EXPECT_FALSE(images.empty()) << "the page picture is lost";
+             std::string why;
+             EXPECT_TRUE(in_order(words_of(pdf_text(r.pdf)), {"Item", "Colour", "Apple", "Banana", "Text"}, &why))
+                 << why;
+         }},
+        // A Symbol arrow is a SYMBOL field; switched to the symbol-charset font it is lost, and
+        // its condensed spacing must not run on into the rest of the line.
+        {"symbol", {"--mode=2"},
+         [](vlxtest::PdfPage& p) {
+             p.text(72, 700, "Input", "Helvetica", 12);
+             p.text(104, 700, "\xae", "Symbol", 12);
+             p.text(118, 700, "Output follows here", "Helvetica", 12);
+         },
+         [](const ReadBack& r) {
+             std::string text = pdf_text(r.pdf);
+             size_t in = text.find("Input"), out = text.find("Output");
+             ASSERT_TRUE(in != std::string::npos && out != std::string::npos && in < out) << text;
+             std::string between = text.substr(in + 5, out - in - 5);
+             for (const std::string blank : {" ", "\n", "\xEF\x80\xA0"}) // U+F020: a symbol font's blank
+                 for (size_t b; (b = between.find(blank)) != std::string::npos;)
+                     between.erase(b, blank.size());
+             EXPECT_NE(between, "") << "the arrow is lost: " << text;
+             EXPECT_EQ(r.odt.find("field.UNHANDLED"), std::string::npos) << "the field was not understood";
+             EXPECT_EQ(style_attr(r.odt, span_style(r.odt, "Output"), "fo:letter-spacing"),
+                       style_attr(r.odt, span_style(r.odt, "Input"), "fo:letter-spacing"))
+                 << "the words after the symbol keep the line's spacing";
+         }},
+        // A raised 2 before a taller word was once written lowered, and a smaller word after it
+        // lowered: baselines decide.
+        {"scripts", {"--mode=2"},
+         [](vlxtest::PdfPage& p) {
+             const struct {
+                 const char *base, *after;
+                 double rise, size;
+             } lines[] = {{"x", "Word", 3, 16}, {"y", "word", 3, 10}, {"z", "tiny", 3, 5},
+                          {"H", "Ocean", -3, 16}, {"C", "gas", -3, 10}};
+             double y = 700;
+             for (const auto& l : lines) {
+                 p.text(72, y, l.base, "Helvetica", 12);
+                 p.text(80, y + l.rise, "2", "Helvetica", 7);
+                 p.text(86, y, l.after, "Helvetica", l.size);
+                 y -= 40;
+             }
+         },
+         [](const ReadBack& r) {
+             for (const char* base : {"x", "y", "z", "H", "C"}) {
+                 SCOPED_TRACE(base);
+                 std::string after = std::string(">") + base + "</text:span>";
+                 ASSERT_NE(r.odt.find(after), std::string::npos);
+                 std::string style = span_style(r.odt.substr(r.odt.find(after) + after.size()), "2");
+                 std::string pos = style_attr(r.odt, style, "style:text-position");
+                 ASSERT_FALSE(pos.empty()) << "written on the baseline";
+                 EXPECT_EQ(pos[0] == '-', *base == 'H' || *base == 'C') << pos;
+             }
+             EXPECT_EQ(style_attr(r.odt, span_style(r.odt, "tiny"), "style:text-position"), "")
+                 << "a smaller word on the baseline stays there";
+         }},
+        // A diagonal watermark in front of the text covered the body's words.
+        {"watermark", {"--mode=2"},
+         [](vlxtest::PdfPage& p) {
+             double c = std::cos(M_PI / 4);
+             p.raw("q BT " + p.font("Helvetica") + " 199 Tf 0.6 g " + std::to_string(c) + " " + std::to_string(c) +
+                   " " + std::to_string(-c) + " " + std::to_string(c) + " 120 200 Tm (draft) Tj ET Q");
+             for (int i = 0; i < 30; ++i)
+                 p.text(72, 700 - 16 * i, "Body text line " + std::to_string(i) + " with several words in it");
+         },
+         [](const ReadBack& r) {
+             size_t boxes = 0;
+             for (size_t p = r.rtf.find("{\\shp\\shpleft"); p != std::string::npos;
+                  p = r.rtf.find("{\\shp\\shpleft", p + 1), ++boxes) {
+                 std::string head = r.rtf.substr(p, r.rtf.find("{\\*\\shpinst", p) - p);
+                 EXPECT_NE(head.find("\\shpfblwtxt1"), std::string::npos) << "behind the text: " << head;
+                 EXPECT_NE(head.find("\\shpz1"), std::string::npos) << "above the picture (z 0): " << head;
+             }
+             EXPECT_GT(boxes, 0u) << "the rotated word is written as text boxes";
+             EXPECT_EQ(count_of(pdf_text(r.pdf), "Body text line"), 30u);
+         }},
+    };
+    std::vector<std::string> docs;
+    std::vector<ReadBack> back;
+    for (const PageCase& cs : cases) {
+        vlxtest::PdfWriter w;
+        cs.draw(w.add_page(612, 792));
+        Conversion c = convert(save(w, cs.name + ".pdf"), work / (cs.name + ".doc"), cs.options);
+        EXPECT_CONVERTED(c);
+        size_t high = std::find_if(c.rtf.begin(), c.rtf.end(), [](char b) { return (b & 0x80) != 0; }) - c.rtf.begin();
+        EXPECT_EQ(high, c.rtf.size()) << cs.name << ": a byte above 0x7F after "
+                                      << c.rtf.substr(high > 40 ? high - 40 : 0, high > 40 ? 40 : high);
+        docs.push_back(work / (cs.name + ".doc"));
+        back.push_back({c.rtf, "", ""});
+    }
+    TempDir out("vlxlo"), profile("vlxloprof");
+    ASSERT_EQ(lo_convert(docs, "pdf", out.path, profile.path), "");
+    ASSERT_EQ(lo_convert(docs, "odt", out.path, profile.path), "");
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        back[i].pdf = swap_ext(docs[i], out.path, ".pdf");
+        back[i].odt = odt_content(swap_ext(docs[i], out.path, ".odt"));
+        EXPECT_EQ(pdf_pages(back[i].pdf), 1);
+        cases[i].check(back[i]);
+    }
 }
 
 } // namespace

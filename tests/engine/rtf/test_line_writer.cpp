@@ -116,9 +116,10 @@ TEST_F(DumpLine, LinkAndTagGroupsNest)
 TEST(DumpChar, Characters)
 {
     const std::pair<unsigned, const char*> rows[] = {
-        {'\\', "\\\\"}, {'{', "\\{"}, {'}', "\\}"}, {0xE9, "\xE9"}, {11, "ff"}, {0x201D, "\""},
+        {'\\', "\\\\"}, {'{', "\\{"}, {'}', "\\}"}, {11, "ff"}, {0x201D, "\""},
+        {0x7F, "\x7F"}, {0x80, "\\'80"}, {0xE9, "\\'e9"}, // no raw byte above 0x7F
         {0xFB00, "ff"}, {0xFB01, "fi"}, {0xFB02, "fl"}, {0xFB03, "ffi"}, {0xFB04, "ffl"},
-        {0x03C6, "\\expndtw-14{\\field{\\*\\fldinst SYMBOL 102 \\\\f Symbol }}"},
+        {0x03C6, "{\\expndtw-14{\\field{\\*\\fldinst SYMBOL 102 \\\\f Symbol }}}"},
         {0x20AC, "{\\f63 \\u8364\\'3f}"},
         {0x1F600, "{\\f63 \\u55357\\'3f\\u56832\\'3f}"}, // surrogate pair
         {0x110000, "{\\f63 \\u65533\\'3f}"}, // no code point: the replacement character

@@ -13,11 +13,11 @@ std::string boxHead(int left, int top, int right, int bottom, int flow)
 {
     return "{\\shp\\shpleft" + std::to_string(left) + "\\shptop" + std::to_string(top) + "\\shpright" +
            std::to_string(right) + "\\shpbottom" + std::to_string(bottom) +
-           "\n\\shpz0\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt0\n"
+           "\n\\shpz1\\shpfhdr0\\shpbxpage\\shpbypage\\shpwr3\\shpwrk0\\shpfblwtxt1\n"
            "{\\*\\shpinst {\\sp{\\sn fLine}{\\sv 0}}{\\sp{\\sn shapeType}{\\sv 202}}\n"
            "{\\sp{\\sn dxTextLeft}{\\sv 0}}{\\sp{\\sn dxTextRight}{\\sv 0}}\n"
            "{\\sp{\\sn dyTextTop}{\\sv 0}}{\\sp{\\sn dyTextBottom}{\\sv 0}}\n"
-           "{\\sp{\\sn fFilled}{\\sv 0}}\n"
+           "{\\sp{\\sn fFilled}{\\sv 0}}{\\sp{\\sn fBehindDocument}{\\sv 1}}\n"
            "{\\sp{\\sn txflTextFlow}{\\sv " + std::to_string(flow) + "}}{\\shptxt ";
 }
 

@@ -49,6 +49,8 @@ TEST(Line, ShiftsOfSmallerWordsAgainstTheirNeighbour)
         {false, 86.0, 98.2, 97, 8, 6, 0}, // superscript: trunc(12 - 8 + 88.6 - 86.0)
         {false, 96, 106.8, 103, 8, 0, 6}, // subscript: trunc(12 - 8 + 106.8 - 104.2)
         {true, 85, 95, 93, 8, 13, 0},     // small word before a larger one: trunc(4 + 104.2 - 95)
+        {true, 90, 98, 96, 8, 5, 0},      // raised, its top below the taller word's: trunc(4 + 90 - 88.6)
+        {true, 96, 106.8, 103, 8, 0, 11}, // lowered before a larger word: trunc(4 + 96 - 88.6)
         {false, 85, 101, 97, 12, 0, 0},   // equal sizes never shift
     };
     for (const auto& c : cases) {
@@ -62,6 +64,17 @@ TEST(Line, ShiftsOfSmallerWordsAgainstTheirNeighbour)
         EXPECT_EQ(s->downShift, c.down);
         EXPECT_EQ(p->upShift + p->downShift, 0);
     }
+
+    // A raised 2 left unshifted by its base letter, then a smaller word on the line's baseline:
+    // the 2 is the one off the line.
+    TextLine line(nullptr, 0, 100);
+    TextWord* x = boxWord(0, 8, 88.6, 104.2, 100, 12, 1);
+    TextWord* two = boxWord(8, 12, 90, 98.5, 97, 7, 1);
+    TextWord* tiny = boxWord(12, 30, 96, 101, 100, 5);
+    for (TextWord* w : {x, two, tiny})
+        line.addWord(w);
+    EXPECT_EQ(two->upShift, 4); // trunc(7 - 5 + 101 - 98.5)
+    EXPECT_EQ(two->downShift + tiny->upShift + tiny->downShift, 0);
 }
 
 } // namespace

@@ -28,6 +28,11 @@ const char* const MISSING_SOURCE = "Source file does not exist.\r\nPlease verify
 
 TEST_F(sel_file_test, SourceProblemsAreReportedFirstAndTouchNothing)
 {
+    // A first run: the empty settings store gives its own defaults.
+    EXPECT_TRUE(rig->checked(rig->sel, 1204));
+    EXPECT_TRUE(rig->checked(rig->sel, 1202));
+    EXPECT_FALSE(rig->checked(rig->sel, 1203));
+
     box_record b = next_box();
     EXPECT_EQ(b.kind, box_kind::message);
     EXPECT_EQ(b.text, "You should enter source file name");

@@ -23,6 +23,7 @@ struct progress_test : rig_env<0, true> {
         rig->job.src = src;
         rig->job.dest = dest;
         rig->job.set_page_range(pages);
+        rig->job.noframe_mode = true; // as the settings page leaves it
         rig->job.open_on_exit = false;
         rig->start();
     }

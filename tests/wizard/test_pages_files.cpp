@@ -83,7 +83,7 @@ TEST_F(sel_file_test, PasswordCountsOnlyWhileUsePasswordIsChecked)
     EXPECT_EQ(rig->job.password, "");
 }
 
-TEST_F(sel_file_test, DestinationIsRefusedOrNeedsConsentAndIsDeletedAtOnce)
+TEST_F(sel_file_test, DestinationIsRefusedOrNeedsConsentAndOutlivesACancel)
 {
     const std::string src = make_pdf("a.pdf", 1);
     const std::string ro = write_file(path("ro.doc"), "old");
@@ -109,9 +109,12 @@ TEST_F(sel_file_test, DestinationIsRefusedOrNeedsConsentAndIsDeletedAtOnce)
     EXPECT_EQ(rig->page(), IDD_SEL_FILE);
     rig->shell.press_next(); // Yes
     EXPECT_EQ(rig->page(), IDD_SETTINGS);
-    EXPECT_FALSE(exists(dest));
     EXPECT_EQ(rig->job.src, src);
     EXPECT_EQ(rig->job.dest, dest);
+    answers = {1};
+    rig->shell.reject(); // Yes, leave: the consent replaced nothing yet
+    EXPECT_FALSE(rig->shell.isVisible());
+    EXPECT_EQ(read_file(dest), "old");
 }
 
 TEST_F(sel_file_test, LeavingOrBrowsingTheSourceProposesTheDestination)

@@ -22,7 +22,7 @@ int run_wizard(const std::string& cmd_line)
     const bool quick = !cmd_line.empty();
     if (quick) {
         tk_log(2, "QUICK LAUNCH: profile=%s", cmd_line.c_str());
-        wizard_load_profile(job, cmd_line);
+        wizard_load_profile(job, cmd_line, true);
     }
 
     char title[64];

@@ -99,9 +99,13 @@ public:
     void save_settings();
 };
 
+inline constexpr const char* VLX_NOT_A_PROFILE = "This file is not a settings profile.";
+
 // Reads a settings profile into the job as the wizard takes it: the wizard
-// keeps no log file, so a "logfile" key is not taken.
-bool wizard_load_profile(vellix_convertor& job, const std::string& path);
+// keeps no log file, so a "logfile" key is not taken. A file that is not a
+// profile that loads throws a level-1 tk_exception whose text begins with
+// the path; so does a profile without "src" or "dest" when names_required.
+void wizard_load_profile(vellix_convertor& job, const std::string& path, bool names_required = false);
 
 // The command-line tail: the arguments Qt left, joined by single blanks,
 // without leading blanks. Call it after the QApplication has taken its options.

@@ -31,6 +31,7 @@ const char* const UNIT = "..\\GUI2/g_wiz_sh";
 std::mutex hook_lock;
 wizard_shell::box_hook_fn box_hook;
 std::string help_override;
+std::string run_error;
 
 wizard_shell::box_hook_fn current_hook()
 {
@@ -93,7 +94,26 @@ void wizard_shell::shell_host::start_timer(int milliseconds)
 
 void wizard_shell::shell_host::error(const std::string& text)
 {
+    wizard_shell::note_run_error(text);
     wizard_shell::error(text);
+}
+
+void wizard_shell::note_run_error(const std::string& text)
+{
+    std::lock_guard<std::mutex> hold(hook_lock);
+    run_error = text;
+}
+
+std::string wizard_shell::last_run_error()
+{
+    std::lock_guard<std::mutex> hold(hook_lock);
+    return run_error;
+}
+
+void wizard_shell::clear_run_error()
+{
+    std::lock_guard<std::mutex> hold(hook_lock);
+    run_error.clear();
 }
 
 wizard_shell::wizard_shell(const std::string& title, int icon, int watermark_id, int header_id)
@@ -407,6 +427,12 @@ void wizard_shell::show_header(const wizard_page_base* page)
     header_subtitle->setText(
         f & PSP_USEHEADERSUBTITLE ? QString::fromStdString(page->header_subtitle()) : QString());
     help_button->setEnabled(f & PSP_HASHELP);
+}
+
+void wizard_shell::refresh_header()
+{
+    if (wizard_page_base* page = current_page())
+        show_header(page);
 }
 
 bool wizard_shell::change_page(int target, int direction, bool leave_current)

@@ -57,6 +57,12 @@ public:
                                           const std::string& text, int style)>;
     static void set_box_hook(box_hook_fn hook);
 
+    // The text of the last error reported while a conversion ran (by the error
+    // handler or the run's host), kept for the progress page; any thread.
+    static void note_run_error(const std::string& text);
+    static std::string last_run_error();
+    static void clear_run_error();
+
     static void display_help(int topic);
     static void display_help();
     // The help file: the program's path with the extension ".html".
@@ -76,6 +82,9 @@ public:
     void enable_button(int id, bool enable);
     QPushButton* button(int id) const;
     wizard_page_base* current_page() const;
+    bool has_page(int dialog_id) const { return index_of(dialog_id) >= 0; }
+    // Shows the current page's header texts again after the page changed them.
+    void refresh_header();
     int current_index() const { return current; }
     int page_count() const { return static_cast<int>(pages.size()); }
 

@@ -114,6 +114,8 @@ private:
     };
 
     bool change_page(int target, int direction, bool leave_current);
+    // One size for every page, as large as the largest needs; not resizable.
+    void fix_size();
     void show_header(const wizard_page_base* page);
     int index_of(int dialog_id) const;
 
@@ -132,6 +134,10 @@ private:
     QTimer* timer = nullptr;
     QStackedWidget* stack = nullptr;
     QWidget* header_box = nullptr;
+    QWidget* header_line = nullptr;
+    QLabel* header_picture = nullptr;
+    QWidget* body = nullptr;
+    QLabel* watermark_view = nullptr;
     QLabel* header_title = nullptr;
     QLabel* header_subtitle = nullptr;
     QPushButton* back_button = nullptr;

@@ -56,6 +56,7 @@ welcome_page::welcome_page()
 {
     auto* title = new QLabel(QStringLiteral("Welcome to the Vellix\nConversion Wizard\n"), this);
     set_control_id(title, 1337);
+    set_title_font(1337); // now, so the frame is sized for it
     auto* intro = new QLabel(QStringLiteral("This wizard helps you to convert Adobe PDF documents\n"
                                             "into Microsoft Word format. Click 'Next' to continue."),
                              this);

@@ -159,6 +159,7 @@ TEST_F(failed_run_test, FailedRunSaysSoKeepsTheOldFileAndBackLeadsToTheFiles)
     EXPECT_FALSE(enabled(wizard_shell::ID_FINISH));
     EXPECT_EQ(read_file(dest), "old"); // Yes allowed a replacement; nothing replaced it
     EXPECT_TRUE(temporaries().empty());
+    screenshot(rig->shell, "4-progress-failed");
 
     rig->shell.press_back();
     ASSERT_EQ(rig->page(), IDD_SEL_FILE);

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
@@ -639,8 +640,13 @@ void check_comctl32(const char* running_version)
     uint32_t v = gui_library_version(running_version);
     tk_log(1, "comctl32.dll version=%X", v);
     if (v < wizard_shell::MIN_GUI_VERSION) {
-        wizard_shell::error("Incorrect version of comctl32.dll. Microsoft Internet Explorer 5\n"
-                            "or later is required to proceed with the application.");
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "Incorrect version of the Qt library: %.40s found.\n"
+                      "Qt %u.%u or later is required to proceed with the application.",
+                      running_version ? running_version : "none", unsigned(wizard_shell::MIN_GUI_VERSION >> 16),
+                      unsigned(wizard_shell::MIN_GUI_VERSION & 0xFFFF));
+        wizard_shell::error(text);
         throw gui_exit{-1};
     }
 }

@@ -129,8 +129,8 @@ TEST_F(frame_test, OldGuiLibraryIsRefusedWithExit)
     }
     ASSERT_EQ(box_count(), 1u);
     EXPECT_EQ(boxes[0].caption, "Error");
-    EXPECT_EQ(boxes[0].text, "Incorrect version of comctl32.dll. Microsoft Internet Explorer 5\n"
-                             "or later is required to proceed with the application.");
+    EXPECT_EQ(boxes[0].text, "Incorrect version of the Qt library: 6.1.3 found.\n"
+                             "Qt 6.2 or later is required to proceed with the application.");
 }
 
 TEST_F(frame_test, EveryPageKeepsOneFixedSizeAndShowsItsPictures)

@@ -164,9 +164,8 @@ wizard_shell::wizard_shell(const std::string& title, int icon, int watermark_id,
     header_picture->setVisible(!header_picture->pixmap().isNull());
     header_layout->addWidget(header_picture, 0, Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(header_box);
-    auto* header_rule = new QFrame(this);
-    header_rule->setFrameShape(QFrame::HLine);
-    header_line = header_rule;
+    header_line = new QFrame(this);
+    header_line->setFrameShape(QFrame::HLine);
     layout->addWidget(header_line);
 
     // The pages; the welcome and finish pages have the watermark down their left side.

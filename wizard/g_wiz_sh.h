@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -134,7 +135,7 @@ private:
     QTimer* timer = nullptr;
     QStackedWidget* stack = nullptr;
     QWidget* header_box = nullptr;
-    QWidget* header_line = nullptr;
+    QFrame* header_line = nullptr;
     QLabel* header_picture = nullptr;
     QWidget* body = nullptr;
     QLabel* watermark_view = nullptr;

@@ -8,6 +8,9 @@
 #include "tk_except.h"
 #include "tk_log.h"
 #include "vlx_conv.h"
+#include "vlx_res.h"
+
+#include <QApplication>
 
 #include <cstdio>
 
@@ -27,7 +30,7 @@ int run_wizard(const std::string& cmd_line)
 
     char title[64];
     std::snprintf(title, sizeof title, "Vellix %d.%d %s", VLX_VERSION_MAJOR, VLX_VERSION_MINOR, "");
-    wizard_shell shell(title, 501, 311, 312);
+    wizard_shell shell(title, VLX_ICON_ID, VLX_WATERMARK_ID, VLX_HEADER_ID);
     welcome_page welcome;
     sel_file_page sel_file;
     settings_page settings;
@@ -75,6 +78,8 @@ int gui_main(QApplication* module, void* prev_instance, const char* cmd_line, in
     tk_log(1, "gui_main(%s)", tail.c_str());
     gui_install_clipboard();
     gui_clear_exit_request();
+    if (module)
+        module->setWindowIcon(vlx_load_icon(VLX_ICON_ID)); // also for the boxes shown without a frame
     int result = 0;
     error_handler handler;
     try {

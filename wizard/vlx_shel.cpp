@@ -39,11 +39,7 @@ int run_wizard(const std::string& cmd_line)
         shell.add_page(&sel_file);
         shell.add_page(&settings);
     } else {
-        // Without the select-files page nobody else names an empty file.
-        if (job.src.empty())
-            throw tk_exception("You should enter source file name", 1);
-        if (job.dest.empty())
-            throw tk_exception("You should enter destination file name", 1);
+        // The profile named both files (wizard_load_profile); only the destination needs a check.
         common_check_dest(job.dest, job.src);
     }
     progress_page progress;

@@ -4,12 +4,12 @@
 #include "tk_except.h"
 #include "tk_log.h"
 #include "tk_str.h"
-#include "tk_utils.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
+#include <ext/stdio_filebuf.h>
+#include <istream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +52,7 @@ bool has_line_break(const std::string& s)
 } // namespace
 
 const char* const TK_GENERIC_SECTION = "Generic settings";
+const char* const TK_PROFILE_MISSING = "Profile does not exist. Please verify the correct path/name was given.";
 
 bool tk_byte_less::operator()(const std::string& a, const std::string& b) const
 {
@@ -87,11 +88,17 @@ std::string tk_profile::get_value(const std::string& section, const std::string&
 bool tk_profile::load(const std::string& path)
 {
     tk_log(2, "tk_profile::load(%s)", path.c_str());
-    if (!tk_is_file_exist(path, TK_MODE_READ))
-        throw tk_exception("Profile does not exist. Please verify the correct path/name was given.", 1);
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
-        return false;
+    // Opened once, without waiting: a FIFO or a device would block the read for ever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd < 0)
+        throw tk_exception(TK_PROFILE_MISSING, 1);
+    __gnu_cxx::stdio_filebuf<char> file(fd, std::ios::in | std::ios::binary);
+    std::istream in(&file);
     section_map* current = nullptr;
     std::string current_name;
     std::string line;

@@ -43,6 +43,7 @@ void error_handler::handle(const tk_exception& e, bool top_level)
     for (char& c : report)
         if (c == '\n')
             c = ' ';
+    wizard_shell::note_run_error(report); // also when silent: the progress page shows it
 
     if (e.level == 1) {
         tk_log(1, "Got 1-level error");

@@ -4,6 +4,7 @@
 #include "tk_except.h"
 #include "tk_fname.h"
 #include "tk_log.h"
+#include "tk_utils.h"
 
 #include <QFileDialog>
 #include <QStringList>
@@ -42,6 +43,11 @@ std::vector<std::string> parse_filter(const char* list)
                 break;
             pos = semi + 1;
         }
+        // Qt shows the patterns itself: a display name that already ends in its own
+        // parenthesised patterns would show them twice.
+        const size_t open = name.rfind(" (");
+        if (open != std::string::npos && !name.empty() && name.back() == ')')
+            name.erase(open);
         out.push_back(name + " (" + qt_pattern + ")");
         if (pattern.empty())
             break;
@@ -69,6 +75,10 @@ file_dialog::file_dialog(QWidget* owner, const file_filter& filter, const std::s
     tk_file_name parts(initial_path);
     initial = parts.name;
     folder = parts.get_dir();
+    // Without a previous path the program's own folder means nothing to the user.
+    const std::string documents = initial_path.empty() ? tk_get_user_home_path() : std::string();
+    if (!documents.empty())
+        folder = documents.back() == '/' ? documents : documents + "/";
     dialog_title = filter.title ? filter.title : "";
     filters = parse_filter(filter.filter);
 }
@@ -123,6 +133,9 @@ bool file_dialog::run_dialog()
 open_file_dialog::open_file_dialog(QWidget* owner, const file_filter& filter, const std::string& initial_path)
     : file_dialog(owner, filter, initial_path)
 {
+    // The file must exist: its whole name, so that Open can take it as it stands.
+    if (!initial_path.empty())
+        initial += tk_file_name(initial_path).ext;
 }
 
 bool open_file_dialog::show()

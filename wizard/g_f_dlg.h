@@ -24,10 +24,12 @@ public:
 
     QWidget* owner() const { return owner_window; }
     const std::string& initial_folder() const { return folder; }
-    // The name the dialog proposes: the initial path's name without extension.
+    // The name the dialog proposes: the initial path's name, without its extension
+    // when saving. The folder is the initial path's, or the user's documents folder
+    // when there is no initial path.
     const std::string& initial_name() const { return initial; }
     const std::string& title() const { return dialog_title; }
-    // Qt's name filters: "PDF Files (.pdf) (*.pdf)", "All Files (*.*) (*)".
+    // Qt's name filters: "PDF Files (*.pdf)", "All Files (*)".
     const std::vector<std::string>& name_filters() const { return filters; }
     bool is_save() const { return saving; }
 

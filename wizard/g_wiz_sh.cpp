@@ -7,6 +7,7 @@
 #include "tk_log.h"
 #include "tk_utils.h"
 #include "vlx_conv.h"
+#include "vlx_res.h"
 
 #include <QApplication>
 #include <QFont>
@@ -15,12 +16,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
@@ -31,6 +33,7 @@ const char* const UNIT = "..\\GUI2/g_wiz_sh";
 std::mutex hook_lock;
 wizard_shell::box_hook_fn box_hook;
 std::string help_override;
+std::string run_error;
 
 wizard_shell::box_hook_fn current_hook()
 {
@@ -84,6 +87,20 @@ int show_box(box_kind kind, const std::string& text, int style)
     return result;
 }
 
+// The watermark at the top of the page's full height, its ground colour below.
+class watermark_label : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), vlx_watermark_colour());
+        p.drawPixmap(0, 0, pixmap());
+    }
+};
+
 } // namespace
 
 void wizard_shell::shell_host::start_timer(int milliseconds)
@@ -93,7 +110,26 @@ void wizard_shell::shell_host::start_timer(int milliseconds)
 
 void wizard_shell::shell_host::error(const std::string& text)
 {
+    wizard_shell::note_run_error(text);
     wizard_shell::error(text);
+}
+
+void wizard_shell::note_run_error(const std::string& text)
+{
+    std::lock_guard<std::mutex> hold(hook_lock);
+    run_error = text;
+}
+
+std::string wizard_shell::last_run_error()
+{
+    std::lock_guard<std::mutex> hold(hook_lock);
+    return run_error;
+}
+
+void wizard_shell::clear_run_error()
+{
+    std::lock_guard<std::mutex> hold(hook_lock);
+    run_error.clear();
 }
 
 wizard_shell::wizard_shell(const std::string& title, int icon, int watermark_id, int header_id)
@@ -103,21 +139,54 @@ wizard_shell::wizard_shell(const std::string& title, int icon, int watermark_id,
     setObjectName(QStringLiteral("wizard_shell"));
     setModal(true);
 
+    // The header band of the inner pages: texts at the left, the picture at the right.
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     header_box = new QWidget(this);
-    auto* header_layout = new QVBoxLayout(header_box);
+    header_box->setBackgroundRole(QPalette::Base);
+    header_box->setAutoFillBackground(true);
+    auto* header_layout = new QHBoxLayout(header_box);
+    header_layout->setContentsMargins(16, 6, 6, 6);
+    auto* header_texts = new QVBoxLayout;
     header_title = new QLabel(header_box);
     QFont bold = header_title->font();
     bold.setBold(true);
     header_title->setFont(bold);
     header_subtitle = new QLabel(header_box);
     header_subtitle->setIndent(16);
-    header_layout->addWidget(header_title);
-    header_layout->addWidget(header_subtitle);
+    header_texts->addWidget(header_title);
+    header_texts->addWidget(header_subtitle);
+    header_layout->addLayout(header_texts, 1);
+    header_picture = new QLabel(header_box);
+    header_picture->setObjectName(QStringLiteral("header_picture"));
+    header_picture->setPixmap(vlx_load_bitmap(header_id));
+    header_picture->setVisible(!header_picture->pixmap().isNull());
+    header_layout->addWidget(header_picture, 0, Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(header_box);
+    header_line = new QFrame(this);
+    header_line->setFrameShape(QFrame::HLine);
+    layout->addWidget(header_line);
 
-    stack = new QStackedWidget(this);
-    layout->addWidget(stack, 1);
+    // The pages; the welcome and finish pages have the watermark down their left side.
+    body = new QWidget(this);
+    body->setAutoFillBackground(true);
+    auto* body_layout = new QHBoxLayout(body);
+    body_layout->setContentsMargins(0, 0, 0, 0);
+    body_layout->setSpacing(0);
+    watermark_view = new watermark_label(body);
+    watermark_view->setObjectName(QStringLiteral("watermark"));
+    watermark_view->setPixmap(vlx_load_bitmap(watermark_id));
+    watermark_view->setFixedWidth(watermark_view->pixmap().width());
+    watermark_view->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    watermark_view->hide();
+    body_layout->addWidget(watermark_view);
+    stack = new QStackedWidget(body);
+    auto* page_margin = new QVBoxLayout;
+    page_margin->setContentsMargins(11, 11, 11, 11);
+    page_margin->addWidget(stack);
+    body_layout->addLayout(page_margin, 1);
+    layout->addWidget(body, 1);
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     layout->addWidget(line);
@@ -141,6 +210,7 @@ wizard_shell::wizard_shell(const std::string& title, int icon, int watermark_id,
     buttons->addWidget(finish_button);
     buttons->addSpacing(8);
     buttons->addWidget(cancel_button);
+    buttons->setContentsMargins(11, 11, 11, 11);
     layout->addLayout(buttons);
     finish_button->hide();
 
@@ -187,6 +257,7 @@ void wizard_shell::start()
     if (started)
         return;
     started = true;
+    fix_size();
     change_page(0, 1, false);
 }
 
@@ -206,8 +277,8 @@ void wizard_shell::apply_title_icon()
     if (window_ready.load())
         return;
     setWindowTitle(QString::fromStdString(window_title));
-    if (icon_id != 0 && windowIcon().isNull())
-        setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
+    if (icon_id != 0)
+        setWindowIcon(vlx_load_icon(icon_id));
     window_ready.store(true);
 }
 
@@ -399,14 +470,39 @@ int wizard_shell::index_of(int dialog_id) const
     return -1;
 }
 
+void wizard_shell::fix_size()
+{
+    QSize largest;
+    for (const QPointer<wizard_page_base>& page : pages) {
+        if (!page)
+            continue;
+        show_header(page);
+        layout()->invalidate();
+        layout()->activate();
+        largest = largest.expandedTo(sizeHint());
+    }
+    if (largest.isValid())
+        setFixedSize(largest);
+}
+
 void wizard_shell::show_header(const wizard_page_base* page)
 {
     const int f = page->page_flags();
-    header_box->setVisible(!(f & PSP_HIDEHEADER));
+    const bool inner = !(f & PSP_HIDEHEADER);
+    header_box->setVisible(inner);
+    header_line->setVisible(inner);
+    watermark_view->setVisible(!inner && !watermark_view->pixmap().isNull());
+    body->setBackgroundRole(inner ? QPalette::Window : QPalette::Base);
     header_title->setText(f & PSP_USEHEADERTITLE ? QString::fromStdString(page->header_title()) : QString());
     header_subtitle->setText(
         f & PSP_USEHEADERSUBTITLE ? QString::fromStdString(page->header_subtitle()) : QString());
     help_button->setEnabled(f & PSP_HASHELP);
+}
+
+void wizard_shell::refresh_header()
+{
+    if (wizard_page_base* page = current_page())
+        show_header(page);
 }
 
 bool wizard_shell::change_page(int target, int direction, bool leave_current)
@@ -543,8 +639,13 @@ void check_comctl32(const char* running_version)
     uint32_t v = gui_library_version(running_version);
     tk_log(1, "comctl32.dll version=%X", v);
     if (v < wizard_shell::MIN_GUI_VERSION) {
-        wizard_shell::error("Incorrect version of comctl32.dll. Microsoft Internet Explorer 5\n"
-                            "or later is required to proceed with the application.");
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "Incorrect version of the Qt library: %.40s found.\n"
+                      "Qt %u.%u or later is required to proceed with the application.",
+                      running_version ? running_version : "none", unsigned(wizard_shell::MIN_GUI_VERSION >> 16),
+                      unsigned(wizard_shell::MIN_GUI_VERSION & 0xFFFF));
+        wizard_shell::error(text);
         throw gui_exit{-1};
     }
 }

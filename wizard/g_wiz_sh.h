@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -57,6 +58,12 @@ public:
                                           const std::string& text, int style)>;
     static void set_box_hook(box_hook_fn hook);
 
+    // The text of the last error reported while a conversion ran (by the error
+    // handler or the run's host), kept for the progress page; any thread.
+    static void note_run_error(const std::string& text);
+    static std::string last_run_error();
+    static void clear_run_error();
+
     static void display_help(int topic);
     static void display_help();
     // The help file: the program's path with the extension ".html".
@@ -76,6 +83,9 @@ public:
     void enable_button(int id, bool enable);
     QPushButton* button(int id) const;
     wizard_page_base* current_page() const;
+    bool has_page(int dialog_id) const { return index_of(dialog_id) >= 0; }
+    // Shows the current page's header texts again after the page changed them.
+    void refresh_header();
     int current_index() const { return current; }
     int page_count() const { return static_cast<int>(pages.size()); }
 
@@ -105,6 +115,8 @@ private:
     };
 
     bool change_page(int target, int direction, bool leave_current);
+    // One size for every page, as large as the largest needs; not resizable.
+    void fix_size();
     void show_header(const wizard_page_base* page);
     int index_of(int dialog_id) const;
 
@@ -123,6 +135,10 @@ private:
     QTimer* timer = nullptr;
     QStackedWidget* stack = nullptr;
     QWidget* header_box = nullptr;
+    QFrame* header_line = nullptr;
+    QLabel* header_picture = nullptr;
+    QWidget* body = nullptr;
+    QLabel* watermark_view = nullptr;
     QLabel* header_title = nullptr;
     QLabel* header_subtitle = nullptr;
     QPushButton* back_button = nullptr;

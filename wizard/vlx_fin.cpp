@@ -23,6 +23,7 @@ finish_page::finish_page()
 {
     auto* title = new QLabel(QStringLiteral("Conversion is Completed"), this);
     set_control_id(title, 1313);
+    set_title_font(1313); // now, so the frame is sized for it
     auto* done = new QLabel(QStringLiteral("Wizard has converted your PDF document into\nMS Word format "
                                            "successfully.\nClick 'Finish' to exit the wizard."),
                             this);

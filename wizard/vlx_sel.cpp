@@ -23,8 +23,6 @@
 #include <QAbstractButton>
 
 #include <algorithm>
-#include <cerrno>
-#include <unistd.h>
 
 namespace {
 
@@ -195,12 +193,11 @@ int sel_file_page::check_and_go_on()
     std::unique_ptr<PDFDoc> trial = pdf_open_document(job.src, job.password);
     // The source is passed too: writing the document over its own source would destroy it.
     common_check_dest(job.dest, job.src);
-    if (tk_is_file_exist(job.dest, TK_MODE_READ)) {
-        if (!wizard_shell::question("Destination file already exists. Overwrite?", MB_DEFBUTTON2))
-            return -1;
-        if (unlink(job.dest.c_str()) != 0)
-            throw tk_exception_ex(errno);
-    }
+    // Yes only allows the replacement: the run moves the new document over the old one once it is
+    // complete, so a cancelled or failed run leaves the old one in place.
+    if (tk_is_file_exist(job.dest, TK_MODE_READ) &&
+        !wizard_shell::question("Destination file already exists. Overwrite?", MB_DEFBUTTON2))
+        return -1;
     return 0;
 }
 

@@ -9,6 +9,9 @@
 #include "tk_except.h"
 #include "tk_log.h"
 #include "vlx_conv.h"
+#include "vlx_res.h"
+
+#include <QApplication>
 
 #include <cstdio>
 
@@ -23,12 +26,12 @@ int run_wizard(const std::string& cmd_line)
     const bool quick = !cmd_line.empty();
     if (quick) {
         tk_log(2, "QUICK LAUNCH: profile=%s", cmd_line.c_str());
-        wizard_load_profile(job, cmd_line);
+        wizard_load_profile(job, cmd_line, true);
     }
 
     char title[64];
     std::snprintf(title, sizeof title, "Vellix %d.%d %s", VLX_VERSION_MAJOR, VLX_VERSION_MINOR, "");
-    wizard_shell shell(title, 501, 311, 312);
+    wizard_shell shell(title, VLX_ICON_ID, VLX_WATERMARK_ID, VLX_HEADER_ID);
     welcome_page welcome;
     sel_file_page sel_file;
     settings_page settings;
@@ -37,11 +40,7 @@ int run_wizard(const std::string& cmd_line)
         shell.add_page(&sel_file);
         shell.add_page(&settings);
     } else {
-        // Without the select-files page nobody else names an empty file.
-        if (job.src.empty())
-            throw tk_exception("You should enter source file name", 1);
-        if (job.dest.empty())
-            throw tk_exception("You should enter destination file name", 1);
+        // The profile named both files (wizard_load_profile); only the destination needs a check.
         job.src = pdf_openable_name(job.src); // the name the checks and the run then see
         common_check_dest(job.dest, job.src);
     }
@@ -77,6 +76,8 @@ int gui_main(QApplication* module, void* prev_instance, const char* cmd_line, in
     tk_log(1, "gui_main(%s)", tail.c_str());
     gui_install_clipboard();
     gui_clear_exit_request();
+    if (module)
+        module->setWindowIcon(vlx_load_icon(VLX_ICON_ID)); // also for the boxes shown without a frame
     int result = 0;
     error_handler handler;
     try {

@@ -9,6 +9,7 @@ class QApplication;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QTimer;
 class vellix_convertor;
 
 inline constexpr const char* VLX_SHEL_UNIT = "vlx_shel";
@@ -73,10 +74,15 @@ public:
 
 class progress_page : public wizard_page<105, PSWIZB_BACK | PSWIZB_NEXT, PSP_HASHELP>, public tk_thread {
 public:
+    static const char* const WORKING_TEXT;
+    static const char* const FAILED_TEXT;
+
     progress_page();
     ~progress_page() override;
     bool page_init() override;
     void on_help() override;
+    // After a failed run Back leads to the files page, to change names or switches.
+    int on_back() override;
     void on_timer(int timer_id) override;
     tk_thread_functor* create_functor() override;
 
@@ -85,10 +91,16 @@ public:
     void stop_worker();
 
 private:
+    // The worker has ended: the finish page, or the failure on this page.
+    void end_of_run();
+    void show_failure(const std::string& error);
+
+    QLabel* intro = nullptr;
     QProgressBar* bar = nullptr;
     QLabel* status = nullptr;
+    QTimer* watch = nullptr;
     bool closing = false;
-    bool failure_seen = false;
+    bool reaped = true;
 };
 
 class finish_page : public wizard_page<106, PSWIZB_FINISH, PSP_HIDEHEADER> {
@@ -99,9 +111,13 @@ public:
     void save_settings();
 };
 
+inline constexpr const char* VLX_NOT_A_PROFILE = "This file is not a settings profile.";
+
 // Reads a settings profile into the job as the wizard takes it: the wizard
-// keeps no log file, so a "logfile" key is not taken.
-bool wizard_load_profile(vellix_convertor& job, const std::string& path);
+// keeps no log file, so a "logfile" key is not taken. A file that is not a
+// profile that loads throws a level-1 tk_exception whose text begins with
+// the path; so does a profile without "src" or "dest" when names_required.
+void wizard_load_profile(vellix_convertor& job, const std::string& path, bool names_required = false);
 
 // The command-line tail: the arguments Qt left, joined by single blanks,
 // without leading blanks. Call it after the QApplication has taken its options.

@@ -21,22 +21,42 @@ const file_filter profile_filter = {"Vellix Profile (.vlx)\0*.vlx\0All Files (*.
 
 } // namespace
 
-bool wizard_load_profile(vellix_convertor& job, const std::string& path)
+void wizard_load_profile(vellix_convertor& job, const std::string& path, bool names_required)
 {
     tk_log(2, "wizard_load_profile(%s)", path.c_str());
-    tk_profile profile;
-    if (!profile.load(path))
+    // Every failure names the file the user gave; internal errors stay as they are.
+    auto fail = [&](const std::string& text) { throw tk_exception(path + ": " + text, 1); };
+    auto naming = [&](auto step) {
+        try {
+            return step();
+        } catch (const tk_exception& e) {
+            if (e.level == 2)
+                throw;
+            fail(e.message);
+        }
         return false;
+    };
+    tk_profile profile;
+    if (!naming([&] { return profile.load(path); }))
+        fail(VLX_NOT_A_PROFILE);
+    if (names_required) {
+        // The names of an earlier run must not stand in for names the profile lacks.
+        if (profile.get_value(TK_GENERIC_SECTION, "src").empty())
+            fail("The profile names no source file.");
+        if (profile.get_value(TK_GENERIC_SECTION, "dest").empty())
+            fail("The profile names no destination file.");
+    }
     auto generic = profile.sections.find(TK_GENERIC_SECTION);
     if (generic != profile.sections.end() && generic->second.erase("logfile"))
         tk_log(2, "wizard_load_profile: logfile ignored");
-    return job.read_profile_values(profile);
+    naming([&] { return job.read_profile_values(profile); });
 }
 
 welcome_page::welcome_page()
 {
     auto* title = new QLabel(QStringLiteral("Welcome to the Vellix\nConversion Wizard\n"), this);
     set_control_id(title, 1337);
+    set_title_font(1337); // now, so the frame is sized for it
     auto* intro = new QLabel(QStringLiteral("This wizard helps you to convert Adobe PDF documents\n"
                                             "into Microsoft Word format. Click 'Next' to continue."),
                              this);

@@ -8,8 +8,17 @@ bool vellix_convertor::serialize(bool store)
     if (settings_key.create(plat::hkey_current_user(), settings_key.path.c_str()) != 0)
         return false;
 
-    // A value that cannot be read leaves the field as it is, so a missing
-    // store keeps the built-in settings.
+    // Loading starts from the store's own defaults, which a value that cannot
+    // be read leaves in place; strings keep their text.
+    if (!store) {
+        convert_graphics = true;
+        open_on_exit = true;
+        noframe_mode = false;
+        physLayout_mode = false;
+        tables_mode = true;
+        no_crlf_mode = false;
+        xp_mode = false;
+    }
     bool ok = true;
     ok &= settings_key.exchange("convert graphics", convert_graphics, store);
     ok &= settings_key.exchange("dest", dest, store);

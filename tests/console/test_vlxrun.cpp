@@ -27,7 +27,8 @@ protected:
     // Runs VLXRUN in the work folder.
     Result run(const std::vector<std::string>& args)
     {
-        std::string cmd = "cd '" + dir.path + "' && '" VLX_BINARY_DIR "/console/VLXRUN'";
+        // Under a time limit: a run that blocks is a failure, not a hung suite.
+        std::string cmd = "cd '" + dir.path + "' && timeout -s KILL 120 '" VLX_BINARY_DIR "/console/VLXRUN'";
         for (const std::string& a : args)
             cmd += " '" + a + "'";
         Result r;
@@ -54,6 +55,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     vlxtest::spit(dir / "junk.pdf", "this is not a PDF");
     vlxtest::spit(dir / "ro.doc", "keep");
     chmod((dir / "ro.doc").c_str(), 0444);
+    ASSERT_EQ(mkfifo((dir / "fifo.vlx").c_str(), 0600), 0);
     ASSERT_TRUE(vlxtest::qpdf_encrypt(src, dir / "enc.pdf", vlxtest::Crypt::aes_128, "user", "owner"));
     const std::string usage = usage_text() + "\n", src_opt = "--src=" + src;
     const std::string no_src = "Source file does not exist.\nPlease verify the correct file name was given.\n";
@@ -77,6 +79,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         {{"--src=missing.pdf", "--pages=5-5"}, "Error:\nInvalid page range\n", ""},
         {{"--silent", "--src=missing.pdf", "--pages=5-5"}, "", ""},
         {{src_opt, "--profile=none.vlx"},
+         "Error:\nProfile does not exist. Please verify the correct path/name was given.\n", ""},
+        {{src_opt, "--profile=fifo.vlx"}, // refused at once, not read for ever
          "Error:\nProfile does not exist. Please verify the correct path/name was given.\n", ""},
         {{"--src=junk.pdf"},
          "Error:\nThe program cannot read PDF document. It might be corrupted or does not comply "

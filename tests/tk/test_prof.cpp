@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using vlxtest::slurp;
 using vlxtest::spit;
 
@@ -49,12 +51,17 @@ TEST_F(Profile, LineLengthLimitIs4095Characters)
     EXPECT_EQ(r.get_value("S", "z"), "");
 }
 
-TEST_F(Profile, FolderIsNoProfile)
+TEST_F(Profile, FolderOrFifoIsNoProfile)
 {
-    int level = -1;
-    EXPECT_EQ(tktest::thrown([&] { p.load(dir.path); }, &level),
-              "Profile does not exist. Please verify the correct path/name was given.");
-    EXPECT_EQ(level, 1);
+    const std::string fifo = dir / "fifo.vlx";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& not_a_file : {dir.path, fifo}) { // a FIFO without a writer used to block for ever
+        int level = -1;
+        EXPECT_EQ(tktest::thrown([&] { p.load(not_a_file); }, &level),
+                  "Profile does not exist. Please verify the correct path/name was given.")
+            << not_a_file;
+        EXPECT_EQ(level, 1);
+    }
 }
 
 TEST_F(Profile, FreshProfileStoresOnlyTheGenericHeaderPrivately)

@@ -1,4 +1,5 @@
 // File dialogs: initial folder and name, filters, the default-extension rule, the real dialog.
+#include "scoped_env.h"
 #include "test_wizard_env.h"
 
 #include <QFileDialog>
@@ -17,8 +18,20 @@ TEST(FileDialogs, InitialPathFiltersAndExtension)
 {
     open_file_dialog d(nullptr, PDF_FILTER, "/srv/docs/report.pdf");
     EXPECT_EQ(d.initial_folder(), "/srv/docs/");
-    EXPECT_EQ(d.initial_name(), "report");
-    EXPECT_EQ(d.name_filters(), (std::vector<std::string>{"PDF Files (.pdf) (*.pdf)", "All Files (*.*) (*)"}));
+    EXPECT_EQ(d.initial_name(), "report.pdf"); // the whole name, which Open takes as it stands
+    EXPECT_EQ(d.name_filters(), (std::vector<std::string>{"PDF Files (*.pdf)", "All Files (*)"}));
+    save_file_dialog s(nullptr, DOC_FILTER, "/srv/docs/report.doc", "doc");
+    EXPECT_EQ(s.initial_name(), "report");
+    EXPECT_EQ(s.name_filters(), (std::vector<std::string>{"MS Word Documents (*.doc)", "All Files (*)"}));
+    {
+        // No previous path: the user's documents folder, not the program's.
+        vlxtest::TempDir home("home");
+        vlxtest::EnvVar h("HOME", home.path.c_str());
+        vlxtest::EnvVar conf("XDG_CONFIG_HOME", (home / "conf").c_str());
+        for (const std::string& folder : {open_file_dialog(nullptr, PDF_FILTER, "").initial_folder(),
+                                          save_file_dialog(nullptr, DOC_FILTER, "", "vlx").initial_folder()})
+            EXPECT_EQ(folder, home.path + "/");
+    }
     EXPECT_EQ(assertion_of([] { save_file_dialog(nullptr, DOC_FILTER, "", nullptr); }),
               assertion_text("..\\GUI2/g_f_dlg", 95));
 

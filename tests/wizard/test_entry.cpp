@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::string tail_of(std::vector<std::string> args)
@@ -67,32 +69,48 @@ TEST_F(entry_test, QuickLaunchConvertsAtOnceAndFinishReturnsOne)
     EXPECT_EQ(stored.pages, "1-2");
 }
 
-TEST_F(entry_test, QuickLaunchFailuresShowOneBoxAndNoWizard)
+TEST_F(entry_test, QuickLaunchRunsNothingButAProfileNamingItsFiles)
 {
+    {
+        vellix_convertor previous; // the last run's job, kept in the settings store
+        previous.src = make_pdf("prev.pdf", 1);
+        previous.dest = write_file(path("prev.doc"), "previous");
+    }
+    const std::string fifo = path("fifo.vlx");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     driver d([](wizard_shell& s) { s.done(0); }); // a wizard shown here is a fault: close it
+    const std::string missing = "Profile does not exist. Please verify the correct path/name was given.";
+    const std::string quoted = "\"" + write_file(path("q.vlx"), "[Generic settings]\nsrc=/a.pdf\n") + "\"";
     const struct {
         std::string profile, message;
+        bool named = true; // profile errors start with the profile's name
     } rows[] = {
-        // First, while the settings store holds no source.
+        {make_pdf("report.pdf", 1), VLX_NOT_A_PROFILE},
+        {write_file(path("notes.txt"), "Shopping list\nmilk\n"), VLX_NOT_A_PROFILE},
+        {path("none.vlx"), missing},
+        {fifo, missing}, // refused at once, not read for ever
+        {quoted, missing},
         {write_file(path("nosrc.vlx"), "[Generic settings]\ndest=" + path("b.doc") + "\n"),
-         "You should enter source file name"},
-        {"\"" + write_file(path("q.vlx"), "[Generic settings]\nsrc=/a.pdf\n") + "\"",
-         "Profile does not exist. Please verify the correct path/name was given."},
+         "The profile names no source file."},
+        {write_file(path("nodest.vlx"), "[Generic settings]\nsrc=" + path("report.pdf") + "\n"),
+         "The profile names no destination file."},
         // A source found in another letter case is the file the destination check sees.
         {write_file(path("case.vlx"),
                     "[Generic settings]\nsrc=" + path("CASE.PDF") + "\ndest=" + make_pdf("case.pdf", 1) + "\n"),
-         "Destination name should differ from the source name."},
+         "Destination name should differ from the source name.", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.profile);
         const size_t before = box_count();
         EXPECT_EQ(run(row.profile), 0);
         ASSERT_EQ(box_count(), before + 1);
-        EXPECT_EQ(boxes.back().text, row.message);
+        EXPECT_EQ(boxes.back().text, row.named ? row.profile + ": " + row.message : row.message);
         EXPECT_EQ(boxes.back().kind, box_kind::error);
         EXPECT_EQ(boxes.back().caption, "Error"); // the frame is gone when the box shows
     }
     EXPECT_TRUE(d.pages_seen.empty());
+    EXPECT_EQ(read_file(path("prev.doc")), "previous");
+    EXPECT_FALSE(exists(path("b.doc")));
 }
 
 TEST_F(entry_test, NormalRunStartsOnTheWelcomePageAndCancelReturnsZero)

@@ -5,6 +5,8 @@
 
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 namespace {
 
 using welcome_test = rig_env<IDD_WELCOME>;
@@ -46,15 +48,28 @@ TEST_F(welcome_test, LoadedProfileShowsOnTheFollowingPages)
     EXPECT_EQ(rig->edit(rig->settings, 1003)->text(), "2-3");
 }
 
-TEST_F(welcome_test, UnreadableProfileChangesNothing)
+TEST_F(welcome_test, UnreadableProfileIsReportedByName)
 {
     rig->job.src = "/keep.pdf";
-    chosen = write_file(path("bad.vlx"), "[Generic settings]\npages=3-1\n");
-    rig->click(rig->welcome, 1115);
+    const std::string fifo = path("fifo.vlx");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string file, message;
+    } rows[] = {
+        {write_file(path("bad.vlx"), "[Generic settings]\npages=3-1\n"), "Invalid page range"},
+        {make_pdf("report.pdf", 1), VLX_NOT_A_PROFILE},
+        {fifo, "Profile does not exist. Please verify the correct path/name was given."}, // not read for ever
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        chosen = row.file;
+        const size_t before = box_count();
+        rig->click(rig->welcome, 1115);
+        ASSERT_EQ(box_count(), before + 1);
+        EXPECT_EQ(boxes.back().text, row.file + ": " + row.message);
+    }
     EXPECT_EQ(rig->job.src, "/keep.pdf");
     EXPECT_EQ(rig->page(), IDD_WELCOME);
-    ASSERT_EQ(box_count(), 1u);
-    EXPECT_EQ(boxes[0].text, "Invalid page range");
 }
 
 TEST_F(welcome_test, HyperlinkIsAttachedOnceAndF1OpensHelp)

@@ -28,6 +28,11 @@ const char* const MISSING_SOURCE = "Source file does not exist.\r\nPlease verify
 
 TEST_F(sel_file_test, SourceProblemsAreReportedFirstAndTouchNothing)
 {
+    // A first run: the empty settings store gives its own defaults.
+    EXPECT_TRUE(rig->checked(rig->sel, 1204));
+    EXPECT_TRUE(rig->checked(rig->sel, 1202));
+    EXPECT_FALSE(rig->checked(rig->sel, 1203));
+
     box_record b = next_box();
     EXPECT_EQ(b.kind, box_kind::message);
     EXPECT_EQ(b.text, "You should enter source file name");
@@ -80,7 +85,7 @@ TEST_F(sel_file_test, PasswordCountsOnlyWhileUsePasswordIsChecked)
     EXPECT_EQ(rig->job.password, "");
 }
 
-TEST_F(sel_file_test, DestinationIsRefusedOrNeedsConsentAndIsDeletedAtOnce)
+TEST_F(sel_file_test, DestinationIsRefusedOrNeedsConsentAndOutlivesACancel)
 {
     const std::string src = make_pdf("a.pdf", 1);
     const std::string ro = write_file(path("ro.doc"), "old");
@@ -106,9 +111,12 @@ TEST_F(sel_file_test, DestinationIsRefusedOrNeedsConsentAndIsDeletedAtOnce)
     EXPECT_EQ(rig->page(), IDD_SEL_FILE);
     rig->shell.press_next(); // Yes
     EXPECT_EQ(rig->page(), IDD_SETTINGS);
-    EXPECT_FALSE(exists(dest));
     EXPECT_EQ(rig->job.src, src);
     EXPECT_EQ(rig->job.dest, dest);
+    answers = {1};
+    rig->shell.reject(); // Yes, leave: the consent replaced nothing yet
+    EXPECT_FALSE(rig->shell.isVisible());
+    EXPECT_EQ(read_file(dest), "old");
 }
 
 TEST_F(sel_file_test, LeavingOrBrowsingTheSourceProposesTheDestination)

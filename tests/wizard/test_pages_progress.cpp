@@ -10,6 +10,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -23,6 +24,7 @@ struct progress_test : rig_env<0, true> {
         rig->job.src = src;
         rig->job.dest = dest;
         rig->job.set_page_range(pages);
+        rig->job.noframe_mode = true; // as the settings page leaves it
         rig->job.open_on_exit = false;
         rig->start();
     }
@@ -30,6 +32,33 @@ struct progress_test : rig_env<0, true> {
     QString status() { return rig->ctl<QLabel>(rig->progress, 1323)->text(); }
     bool enabled(int id) { return rig->shell.button(id)->isEnabled() && rig->shell.button(id)->isVisible(); }
     bool failed_and_idle() { return box_count() >= 1 && !rig->progress.is_running(); }
+    // The page's first line: at work, or the failure.
+    std::string intro()
+    {
+        for (QLabel* l : rig->progress.findChildren<QLabel*>())
+            if (l->objectName().isEmpty() && !l->text().isEmpty())
+                return l->text().toStdString();
+        return "";
+    }
+    // The hidden files the run writes beside the destination.
+    std::vector<std::string> temporaries()
+    {
+        std::vector<std::string> found;
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            if (e.path().filename().string().rfind(".vellix-", 0) == 0)
+                found.push_back(e.path().string());
+        return found;
+    }
+};
+
+// A normal run: the pages before the progress page are there to go back to.
+struct failed_run_test : progress_test {
+    void SetUp() override
+    {
+        wizard_env::SetUp();
+        rig = std::make_unique<wizard_rig>(false);
+        rig->start();
+    }
 };
 
 // A worker that keeps asking the interface thread for something until told to stop.
@@ -99,6 +128,51 @@ TEST_F(progress_test, RunFailingBeforeTheTimerLeavesThePageAtZero)
     EXPECT_EQ(rig->page(), IDD_PROGRESS);
     EXPECT_EQ(bar()->value(), 0);
     EXPECT_FALSE(exists(path("out.doc")));
+    // The page says so; a quick launch has no files page to go back to.
+    EXPECT_EQ(intro(), progress_page::FAILED_TEXT);
+    EXPECT_EQ(status().toStdString(), one_line);
+    for (int id : {wizard_shell::ID_BACK, wizard_shell::ID_NEXT, wizard_shell::ID_FINISH})
+        EXPECT_FALSE(enabled(id)) << id;
+    EXPECT_TRUE(enabled(wizard_shell::ID_CANCEL));
+}
+
+TEST_F(failed_run_test, FailedRunSaysSoKeepsTheOldFileAndBackLeadsToTheFiles)
+{
+    const std::string src = make_pdf("in.pdf", 2);
+    const std::string dest = write_file(path("out.doc"), "old");
+    rig->shell.press_next();
+    rig->edit(rig->sel, 1003)->setText(QString::fromStdString(src));
+    rig->edit(rig->sel, 1004)->setText(QString::fromStdString(dest));
+    answers = {1}; // overwrite: Yes
+    rig->shell.press_next();
+    ASSERT_EQ(rig->page(), IDD_SETTINGS);
+    write_file(src, "no PDF any more"); // the run now fails where the trial opening passed
+    rig->shell.press_next();
+    ASSERT_EQ(rig->page(), IDD_PROGRESS);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box_count() == 2 && enabled(wizard_shell::ID_BACK); }, WAIT_MS));
+    std::string one_line = PDF_CANNOT_READ_TEXT;
+    std::replace(one_line.begin(), one_line.end(), '\n', ' ');
+    EXPECT_EQ(taken_boxes().back().text, one_line);
+    EXPECT_EQ(intro(), progress_page::FAILED_TEXT);
+    EXPECT_EQ(status().toStdString(), one_line);
+    EXPECT_FALSE(enabled(wizard_shell::ID_NEXT));
+    EXPECT_FALSE(enabled(wizard_shell::ID_FINISH));
+    EXPECT_EQ(read_file(dest), "old"); // Yes allowed a replacement; nothing replaced it
+    EXPECT_TRUE(temporaries().empty());
+    screenshot(rig->shell, "4-progress-failed");
+
+    rig->shell.press_back();
+    ASSERT_EQ(rig->page(), IDD_SEL_FILE);
+    EXPECT_EQ(rig->edit(rig->sel, 1004)->text().toStdString(), dest);
+    make_pdf("in.pdf", 2);
+    answers = {1};
+    rig->shell.press_next();
+    rig->shell.press_next();
+    ASSERT_EQ(rig->page(), IDD_PROGRESS);
+    EXPECT_EQ(intro().rfind("Document converting is in progress.", 0), 0u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_FINISH; }, WAIT_MS));
+    EXPECT_EQ(read_file(dest).compare(0, 5, "{\\rtf"), 0);
+    EXPECT_EQ(box_count(), 3u);
 }
 
 TEST_F(progress_test, CancelAskedNoGoesOnYesStopsTheWorker)
@@ -113,8 +187,9 @@ TEST_F(progress_test, CancelAskedNoGoesOnYesStopsTheWorker)
         EXPECT_EQ(b.style & MB_DEFBUTTON2, MB_DEFBUTTON2);
     }
     EXPECT_EQ(rig->page(), IDD_PROGRESS);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !temporaries().empty(); }, WAIT_MS));
     answers = {1};
-    rig->shell.reject();
+    rig->shell.close(); // closing the window asks as Cancel does
     EXPECT_FALSE(rig->shell.isVisible());
     // The entry now destroys the pages: the worker must be gone before the job.
     rig->progress.stop_worker();
@@ -122,6 +197,7 @@ TEST_F(progress_test, CancelAskedNoGoesOnYesStopsTheWorker)
     EXPECT_TRUE(rig->job.run_failed);
     EXPECT_LT(rig->job.current_page, 150);
     EXPECT_FALSE(exists(path("out.doc"))); // no half-written document is left
+    EXPECT_TRUE(temporaries().empty());
     EXPECT_EQ(box_count(), 3u);             // the stopped run reports nothing
 }
 

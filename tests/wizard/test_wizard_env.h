@@ -48,6 +48,15 @@ std::string assertion_of(Fn fn)
 }
 inline std::string assertion_text(const char* unit, int line) { return tk_mail_assertion::make_message(unit, line); }
 
+// Saves what the window shows into the build folder, for a person to look at after the tests.
+inline void screenshot(QWidget& w, const std::string& name)
+{
+    const std::string folder = VLX_BINARY_DIR "/wizard-pages";
+    std::filesystem::create_directories(folder);
+    QCoreApplication::processEvents(); // pending layout changes first
+    EXPECT_TRUE(w.grab().save(QString::fromStdString(folder + "/" + name + ".png"))) << name;
+}
+
 struct box_record {
     box_kind kind;
     std::string caption, text;

@@ -25,6 +25,7 @@ std::string settings(const vellix_convertor& j)
     return s.str();
 }
 const std::string BUILT_IN = "1110000 150||||";
+const std::string LOAD_DEFAULTS = "1100010 150||||"; // what a store without values gives
 const std::string CHANGED = "0001111 150|2-3|pass word|/in.pdf|/out.doc";
 void change_all(vellix_convertor& j)
 {
@@ -155,7 +156,7 @@ TEST_F(JobTest, SettingsStoreRoundTrip)
     EXPECT_FALSE(std::filesystem::exists(config / "Quorvane")) << "the console never writes the store";
     {
         vellix_convertor job;
-        EXPECT_EQ(settings(job), BUILT_IN) << "nothing stored yet";
+        EXPECT_EQ(settings(job), LOAD_DEFAULTS) << "nothing stored yet";
         EXPECT_FALSE(job.serialize(false)) << "missing values are reported";
         change_all(job);
     }  // stored here
@@ -169,12 +170,12 @@ TEST_F(JobTest, SettingsStoreRoundTrip)
     EXPECT_EQ(settings(console), BUILT_IN) << "the console never reads the store";
 }
 
-TEST_F(JobTest, OneStoredValueLeavesTheOthersBuiltIn)
+TEST_F(JobTest, OneStoredValueLeavesTheOthersAtTheirLoadDefaults)
 {
     {
         tk_reg_key key(VLX_SETTINGS_KEY);
         ASSERT_EQ(key.create(plat::hkey_current_user(), VLX_SETTINGS_KEY), 0);
-        ASSERT_EQ(key.set_value(1u, "tables_mode"), 0);
+        ASSERT_EQ(key.set_value(1u, "noframe_mode"), 0);
         ASSERT_EQ(key.set_value(0u, "open on exit"), 0);
     }
     vellix_convertor job;

@@ -9,6 +9,8 @@
 #include <PDFDoc.h>
 #include <XRef.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A document refused with errEncrypted: a wrong password when the standard
@@ -28,15 +30,27 @@ bool uses_standard_security(PDFDoc& doc)
     return filter.isName("Standard");
 }
 
+// A FIFO would block the library's open forever, a device would be read without end.
+bool is_regular_file(const std::string& file)
+{
+    struct stat st;
+    return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 }  // namespace
 
 std::unique_ptr<PDFDoc> pdf_open_document(const std::string& file, const std::string& password)
 {
     // the password itself never reaches the log
     tk_log(1, "PDFDoc::ctor(name=%s,pswd=%s)", file.c_str(), "***");
+    if (!is_regular_file(file)) {
+        tk_log(1, "PDFDoc: %s is not a regular file", file.c_str());
+        throw tk_exception(PDF_CANNOT_READ_TEXT, 1);
+    }
 
-    auto doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(file), GooString(password),
-                                        GooString(password));
+    // Longer passwords overrun the library's buffers for AES-256 documents.
+    const std::string pw = password.substr(0, PDF_MAX_PASSWORD);
+    auto doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(file), GooString(pw), GooString(pw));
     if (doc->isOk())
         return doc;
 

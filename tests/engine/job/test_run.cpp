@@ -213,6 +213,19 @@ TEST_F(Run, NewDocumentTakesTheUmaskAReplacedOneKeepsItsMode)
         EXPECT_EQ(vlxtest::mode_of(job.dest), r.mode);
     }
     umask(saved);
+
+    // Owner and group stay where the process may set them (root may).
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(job.dest.c_str(), 65534, 65534), 0);
+        job.current_page = 0;
+        run();
+        struct stat st;
+        ASSERT_EQ(stat(job.dest.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+        EXPECT_EQ(st.st_mode & 07777, 0664u);
+        EXPECT_TRUE(is_rtf(job.dest));
+    }
 }
 
 TEST(DestFile, TemporaryFileIsPrivateUntilTheDocumentIsInPlace)

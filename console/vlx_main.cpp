@@ -156,6 +156,7 @@ int console_main(int argc, char** argv)
             if (opt_src.empty())
                 cmd_fatal("You should specify source file");
             conv.start_logging(named_files());
+            pdf_refuse_special_file(opt_src);
             if (!tk_is_file_exist(opt_src, 0x4000))
                 cmd_fatal("Source file does not exist.\nPlease verify the correct file name was given.");
             pdf_open_document(opt_src, opt_pswd); // only for its errors, before the destination is touched

@@ -39,6 +39,15 @@ bool is_regular_file(const std::string& file)
 
 }  // namespace
 
+void pdf_refuse_special_file(const std::string& file)
+{
+    struct stat st;
+    if (::stat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        tk_log(1, "PDFDoc: %s is not a regular file", file.c_str());
+        throw tk_exception(PDF_CANNOT_READ_TEXT, 1);
+    }
+}
+
 std::unique_ptr<PDFDoc> pdf_open_document(const std::string& file, const std::string& password)
 {
     // the password itself never reaches the log

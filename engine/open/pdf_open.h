@@ -14,6 +14,10 @@ inline constexpr const char* PDF_CANNOT_READ_TEXT =
 // Passwords reach the library cut to this many bytes, the most a PDF password has.
 inline constexpr size_t PDF_MAX_PASSWORD = 127;
 
+// Throws tk_exception PDF_CANNOT_READ_TEXT when file exists and is neither a regular file nor a
+// folder (a FIFO, socket or device), before a caller's own existence test could misname it.
+void pdf_refuse_special_file(const std::string& file);
+
 // Opens file with password as both owner and user password ("" for none).
 // Returns only a document that opened; otherwise throws, level 1:
 //   pdf_wrong_pswd_exception ("Incorrect password") for a standard-security

@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -68,6 +70,11 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     ASSERT_TRUE(vlxtest::qpdf_encrypt(src, dir / "enc.pdf", vlxtest::Crypt::aes_128, "user", "owner"));
     ASSERT_TRUE(vlxtest::qpdf_encrypt(src, dir / "aes256.pdf", vlxtest::Crypt::aes_256, "user", "owner"));
     ASSERT_EQ(mkfifo((dir / "fifo.pdf").c_str(), 0600), 0);
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", (dir / "socket.pdf").c_str());
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ASSERT_EQ(symlink("report.pdf", (dir / "alias.pdf").c_str()), 0);
     vlxtest::spit(dir / "log-src.vlx", "[Generic settings]\r\nlogfile=" + dir.path + "/./alias.pdf\r\n");
     vlxtest::spit(dir / "log-self.vlx", "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
@@ -99,6 +106,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
          "Error:\nProfile does not exist. Please verify the correct path/name was given.\n", ""},
         {{"--src=junk.pdf"}, cannot_read, ""},
         {{"--src=fifo.pdf", "--dest=keep.doc"}, cannot_read, ""},
+        {{"--src=socket.pdf", "--dest=keep.doc"}, cannot_read, ""},
         // the log file waits for the names given after the profile
         {{"--profile=log-src.vlx", src_opt, "--dest=keep.doc"}, log_clash, ""},
         {{"--profile=log-self.vlx", src_opt, "--dest=keep.doc"}, log_clash, ""},
@@ -125,6 +133,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         EXPECT_EQ(got.out, r.out);
         EXPECT_EQ(got.err, r.err);
     }
+    close(sock);
     EXPECT_EQ(vlxtest::slurp(dir / "ro.doc"), "keep");
     EXPECT_EQ(vlxtest::slurp(dir / "keep.doc"), "keep");
     EXPECT_EQ(vlxtest::slurp(src), source);

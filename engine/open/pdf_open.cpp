@@ -30,17 +30,11 @@ bool uses_standard_security(PDFDoc& doc)
     return filter.isName("Standard");
 }
 
-// A FIFO would block the library's open forever, a device would be read without end.
-bool is_regular_file(const std::string& file)
-{
-    struct stat st;
-    return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 }  // namespace
 
 void pdf_refuse_special_file(const std::string& file)
 {
+    // A FIFO would block the library's open forever, a device would be read without end.
     struct stat st;
     if (::stat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
         tk_log(1, "PDFDoc: %s is not a regular file", file.c_str());
@@ -52,10 +46,7 @@ std::unique_ptr<PDFDoc> pdf_open_document(const std::string& file, const std::st
 {
     // the password itself never reaches the log
     tk_log(1, "PDFDoc::ctor(name=%s,pswd=%s)", file.c_str(), "***");
-    if (!is_regular_file(file)) {
-        tk_log(1, "PDFDoc: %s is not a regular file", file.c_str());
-        throw tk_exception(PDF_CANNOT_READ_TEXT, 1);
-    }
+    pdf_refuse_special_file(file);
 
     // Longer passwords overrun the library's buffers for AES-256 documents.
     const std::string pw = password.substr(0, PDF_MAX_PASSWORD);

@@ -271,6 +271,18 @@ TEST_F(Vlxrun, WritableFileInAFolderClosedToNewFilesIsOverwrittenInPlace)
     EXPECT_EQ(names_starting(tmp, ""), std::vector<std::string>{});
 }
 
+TEST_F(Vlxrun, ProfileLogFileGetsTheLinesFromBeforeTheNamesWereKnown)
+{
+    vlxtest::spit(dir / "log.vlx", "[Generic settings]\r\nlogfile=run.log\r\n");
+    vlxtest::spit(dir / "run.log", "old lines");
+    Result r = run({"--profile=log.vlx", "--src=report.pdf", "--pages=5-5"});
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(vlxtest::slurp(dir / "run.log"), "Error:\nInvalid page range\r\n");
+    r = run({"--profile=log.vlx", "--src=report.pdf"});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(vlxtest::slurp(dir / "run.log").find("src=[report.pdf]"), std::string::npos);
+}
+
 TEST_F(Vlxrun, DefaultDestinationIsTheSourceWithDoc)
 {
     Result r = run({"--src=report.pdf"});

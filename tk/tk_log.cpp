@@ -16,8 +16,8 @@ namespace {
 const char* const UNIT = "..\\TK/tk_log";
 
 // A held line is written into memory first.
-char* held_text = nullptr;
-size_t held_size = 0;
+thread_local char* held_text = nullptr;
+thread_local size_t held_size = 0;
 const size_t MAX_PENDING = 1 << 22;
 
 // Opens the log for appending; returns null when nothing is to be written at this level.

@@ -8,11 +8,13 @@
 #include "tk_utils.h"
 #include "pdf_name.h"
 #include "pdf_open.h"
+#include "plat_tmpreg.h"
 #include "vlx_conv.h"
 
 #include <PDFDoc.h>
 
 #include <cstdio>
+#include <vector>
 
 std::string opt_src;
 std::string opt_dest;
@@ -112,11 +114,42 @@ bool parse_cmd_line(int argc, char** argv)
     return cl.non_option_count() == 0;
 }
 
+namespace {
+
+std::string default_dest(const std::string& src)
+{
+    tk_file_name fn(src);
+    fn.set_ext(".doc");
+    return fn.make_path();
+}
+
+// The names a profile's log file must not be: the ones given on the command line.
+std::vector<std::string> named_files()
+{
+    return {opt_src, opt_dest.empty() && !opt_src.empty() ? default_dest(opt_src) : opt_dest};
+}
+
+// Lines a profile's log file kept back go to it when the program ends early, if it is safe.
+struct log_release {
+    vellix_convertor& conv;
+    ~log_release()
+    {
+        try {
+            conv.start_logging(named_files());
+        } catch (const std::exception&) {
+        }
+    }
+};
+
+} // namespace
+
 int console_main(int argc, char** argv)
 {
     tk_logger logger(nullptr, false, 3, false);
     vellix_convertor conv(vellix_convertor::console_form);
     error_handler handler;
+    plat::remove_temp_files_on_signals();
+    log_release release{conv};
     try {
         try {
             if (argc < 2 || argc > 8 || !parse_cmd_line(argc, argv))
@@ -124,14 +157,13 @@ int console_main(int argc, char** argv)
             if (opt_src.empty())
                 cmd_fatal("You should specify source file");
             opt_src = pdf_openable_name(opt_src); // the name the checks and the run then see
+            conv.start_logging(named_files());
+            pdf_refuse_special_file(opt_src);
             if (!tk_is_file_exist(opt_src, 0x4000))
                 cmd_fatal("Source file does not exist.\nPlease verify the correct file name was given.");
             pdf_open_document(opt_src, opt_pswd); // only for its errors, before the destination is touched
-            if (opt_dest.empty()) {
-                tk_file_name fn(opt_src);
-                fn.set_ext(".doc");
-                opt_dest = fn.make_path();
-            }
+            if (opt_dest.empty())
+                opt_dest = default_dest(opt_src);
             if (opt_dest != "-")
                 common_check_dest(opt_dest, opt_src);
             conv.src = opt_src;

@@ -1,6 +1,7 @@
 #include "plat_file.h"
 
 #include "plat_path.h"
+#include "plat_tmpreg.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -27,6 +28,19 @@ int open_file(const std::string& path, int flags, int* fd, struct stat* st)
     if (::fstat(*fd, st) != 0)
         return errno;
     return S_ISDIR(st->st_mode) ? EISDIR : 0;
+}
+
+// A full path with its folder's symbolic links resolved where the folder exists.
+std::string resolved_folder(const std::string& full)
+{
+    size_t slash = full.rfind('/');
+    std::string folder = full.substr(0, slash + 1);
+    char* real = ::realpath(folder.c_str(), nullptr);
+    if (!real)
+        return full;
+    std::string out = std::string(real) + "/" + full.substr(slash + 1);
+    std::free(real);
+    return out;
 }
 
 } // namespace
@@ -72,13 +86,12 @@ bool same_file(const std::string& a, const std::string& b)
     if (ea != eb)
         return false;
     std::string fa, fb;
-    return full_path(a, fa) && full_path(b, fb) && fa == fb;
+    return full_path(a, fa) && full_path(b, fb) && resolved_folder(fa) == resolved_folder(fb);
 }
 
 std::string make_temp_file(int* err)
 {
-    const char* dir = std::getenv("TMPDIR");
-    std::string tmpl = std::string(dir && *dir ? dir : "/tmp") + "/TMPXXXXXX";
+    std::string tmpl = temp_dir() + "/TMPXXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back('\0');
     int fd = ::mkostemp(buf.data(), O_CLOEXEC);
@@ -114,6 +127,61 @@ int write_file_atomic(const std::string& path, const std::string& data, mode_t m
         e = errno;
     if (e)
         ::unlink(buf.data());
+    return e;
+}
+
+std::string resolve_links(const std::string& path)
+{
+    std::string p = path;
+    // as many hops as the kernel allows before ELOOP
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        std::vector<char> buf(size_t(st.st_size > 0 ? st.st_size : 255) + 1);
+        ssize_t n = ::readlink(p.c_str(), buf.data(), buf.size());
+        if (n < 0 || size_t(n) >= buf.size())
+            return p;
+        std::string text(buf.data(), size_t(n));
+        if (text[0] == '/') {
+            p = text;
+        } else {
+            size_t slash = p.rfind('/');
+            p = slash == std::string::npos ? text : p.substr(0, slash + 1) + text;
+        }
+    }
+    return p;
+}
+
+int copy_into(const std::string& from, const std::string& to)
+{
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    int out = ::open(to.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+    if (out < 0) {
+        int e = errno;
+        ::close(in);
+        return e;
+    }
+    int e = 0;
+    std::string chunk(65536, '\0');
+    while (!e) {
+        ssize_t n = ::read(in, &chunk[0], chunk.size());
+        if (n < 0) {
+            if (errno != EINTR)
+                e = errno;
+        } else if (n == 0) {
+            break;
+        } else {
+            e = write_all(out, chunk.substr(0, size_t(n)));
+        }
+    }
+    if (!e && ::fsync(out) != 0)
+        e = errno;
+    if (::close(out) != 0 && !e)
+        e = errno;
+    ::close(in);
     return e;
 }
 

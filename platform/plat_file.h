@@ -26,6 +26,14 @@ int write_all(int fd, const std::string& data);
 // written, flushed and renamed over path. Returns 0 or an errno value.
 int write_file_atomic(const std::string& path, const std::string& data, mode_t mode);
 
+// The file a name leads to: symbolic links of the last component followed, relative link texts
+// taken from the link's folder. The result need not exist (a dangling link gives its target).
+std::string resolve_links(const std::string& path);
+
+// Copies the whole of from into the existing file to, which keeps its inode, links, owner and mode.
+// Returns 0 or an errno value.
+int copy_into(const std::string& from, const std::string& to);
+
 // Reads a whole regular file of at most max_size bytes. Returns 0, or an errno
 // value (EISDIR for a folder, EFBIG when larger).
 int read_file(const std::string& path, std::string& data, size_t max_size);

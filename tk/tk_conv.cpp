@@ -50,7 +50,7 @@ void tk_converter::set_logfile(const std::string& name)
             throw tk_exception("Logfile name specifies an existing read-only file.", 1);
         if (!tk_is_path_exist(tk_file_name(name).get_dir()))
             throw tk_exception("Logfile path does not exist.\nPlease verify the correct path was given.", 1);
-        common_check_logfile(name, src, dest);
+        common_check_logfile(name, names_besides({}));
     }
     logfile = name;
     if (logfile.empty())
@@ -63,4 +63,28 @@ void tk_converter::set_logfile(const std::string& name)
     }
     lg->set_file(logfile.c_str());
     lg->enabled = true;
+    lg->held = true;
+}
+
+std::vector<std::string> tk_converter::names_besides(const std::vector<std::string>& others) const
+{
+    std::vector<std::string> names = others;
+    names.push_back(src);
+    names.push_back(dest);
+    names.insert(names.end(), profile_files.begin(), profile_files.end());
+    return names;
+}
+
+void tk_converter::start_logging(const std::vector<std::string>& others)
+{
+    tk_logger* lg = tk_logger::slot();
+    if (logfile.empty() || !lg || !lg->held)
+        return;
+    try {
+        common_check_logfile(logfile, names_besides(others));
+    } catch (const tk_exception&) {
+        lg->drop();
+        throw;
+    }
+    lg->release();
 }

@@ -4,6 +4,7 @@
 #include "tk_threa.h"
 
 #include <string>
+#include <vector>
 
 class tk_profile;
 
@@ -13,6 +14,8 @@ public:
     std::string src;
     std::string dest;
     std::string logfile;
+    // The profiles read so far, which the log file must not overwrite either.
+    std::vector<std::string> profile_files;
 
     tk_converter();
     ~tk_converter() override = default;
@@ -23,6 +26,14 @@ public:
     bool load_profile(tk_profile& profile);
     // Writes all three keys, empty ones included.
     bool store_profile(tk_profile& profile);
-    // Checks the name and hands it to the log-file object, which starts writing.
+    // Checks the name and hands it to the log-file object, which keeps its lines back until
+    // start_logging: names given after the profile must be known before the file is emptied.
     void set_logfile(const std::string& name);
+    // Once every name is known: refuses (level 1, logging then stays off and the lines kept back
+    // are dropped) a log file that is the source, the destination, a profile read or one of
+    // others; else the log file starts with the lines kept back. Nothing to do without one.
+    void start_logging(const std::vector<std::string>& others = {});
+
+private:
+    std::vector<std::string> names_besides(const std::vector<std::string>& others) const;
 };

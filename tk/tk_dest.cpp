@@ -19,12 +19,13 @@ void common_check_dest(const std::string& dest, const std::string& src)
         throw tk_exception("Destination path does not exist.\nPlease verify the correct path was given.", 1);
 }
 
-void common_check_logfile(const std::string& logfile, const std::string& src, const std::string& dest)
+void common_check_logfile(const std::string& logfile, const std::vector<std::string>& names)
 {
     tk_log(1, "common_check_logfile(%s)", logfile.c_str());
     // The log file is emptied when logging starts.
-    if (tk_is_same_file(logfile, src) || tk_is_same_file(logfile, dest))
-        throw tk_exception("Logfile name should differ from the source and destination names.", 1);
+    for (const std::string& name : names)
+        if (tk_is_same_file(logfile, name))
+            throw tk_exception("Logfile name should differ from the source, destination and profile names.", 1);
 }
 
 std::string common_make_dest(const std::string& old_name, const std::string& name,

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <cwchar>
 #include <vector>
@@ -14,16 +15,22 @@ namespace {
 
 const char* const UNIT = "..\\TK/tk_log";
 
+// A held line is written into memory first.
+thread_local char* held_text = nullptr;
+thread_local size_t held_size = 0;
+const size_t MAX_PENDING = 1 << 22;
+
 // Opens the log for appending; returns null when nothing is to be written at this level.
 FILE* open_line(int level)
 {
     tk_logger* lg = tk_logger::slot();
     if (!lg || !lg->enabled)
         return nullptr;
-    lg->truncate_once();
+    if (!lg->held)
+        lg->truncate_once();
     if (level < lg->threshold)
         return nullptr;
-    FILE* f = std::fopen(lg->file_name.c_str(), "ab");
+    FILE* f = lg->held ? open_memstream(&held_text, &held_size) : std::fopen(lg->file_name.c_str(), "ab");
     if (!f)
         return nullptr;
     if (lg->timestamps) {
@@ -37,9 +44,16 @@ FILE* open_line(int level)
 
 void close_line(FILE* f)
 {
-    if (tk_logger::slot()->crlf)
+    tk_logger* lg = tk_logger::slot();
+    if (lg->crlf)
         std::fputs("\r\n", f);
     std::fclose(f);
+    if (held_text) {
+        if (lg->pending.size() + held_size <= MAX_PENDING)
+            lg->pending.append(held_text, held_size);
+        std::free(held_text);
+        held_text = nullptr;
+    }
 }
 
 void put_utf8(std::string& out, unsigned long c)
@@ -138,4 +152,26 @@ void tk_logger::truncate_once()
     truncated = true;
     if (FILE* f = std::fopen(file_name.c_str(), "wb"))
         std::fclose(f);
+}
+
+void tk_logger::release()
+{
+    if (!held)
+        return;
+    held = false;
+    truncate_once();
+    if (!enabled || pending.empty())
+        return;
+    if (FILE* f = std::fopen(file_name.c_str(), "ab")) {
+        std::fwrite(pending.data(), 1, pending.size(), f);
+        std::fclose(f);
+    }
+    pending.clear();
+}
+
+void tk_logger::drop()
+{
+    held = false;
+    enabled = false;
+    pending.clear();
 }

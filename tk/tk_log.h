@@ -16,6 +16,9 @@ public:
     bool enabled = false; // stays false until construction ends: building the name logs
     bool truncated = false;
     bool timestamps = false;
+    // Lines kept back, file untouched, until the file is known to be safe to write.
+    bool held = false;
+    std::string pending;
 
     // A null name means the program's own path with the extension ".log".
     tk_logger(const char* name, bool enabled, int threshold, bool timestamps);
@@ -23,5 +26,9 @@ public:
 
     void set_file(const char* name);
     void truncate_once();
+    // Writes the lines kept back, after the truncation, and logs to the file from then on.
+    void release();
+    // Forgets the lines kept back and stops logging.
+    void drop();
     static std::string default_name();
 };

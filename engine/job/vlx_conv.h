@@ -20,6 +20,7 @@ class tk_profile;
 // Settings store key under the current user.
 inline constexpr const char* VLX_SETTINGS_KEY = "Software\\Quorvane\\Vellix";
 inline constexpr const char* VLX_INVALID_PAGE_RANGE = "Invalid page range";
+inline constexpr const char* VLX_NO_PAGE_SELECTED = "None of the selected pages is in the document.";
 
 // Limits that keep a page range from exhausting memory.
 inline constexpr int VLX_MAX_RANGE_PAGES = 1000000;

@@ -1,5 +1,6 @@
 #include "vlx_dest.h"
 
+#include "plat_file.h"
 #include "tk_except.h"
 #include "tk_log.h"
 
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -21,31 +23,74 @@ std::string folder_of(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+bool refused(int err)
+{
+    return err == EACCES || err == EPERM || err == EROFS;
+}
+
 } // namespace
 
-vlx_dest_file::vlx_dest_file(const std::string& dest) : dest_(dest)
+vlx_dest_file::vlx_dest_file(const std::string& dest)
 {
+    target_ = dest == "-" ? dest : plat::resolve_links(dest);
     if (dest == "-")
         return;
+    struct stat st;
+    existed_ = ::stat(target_.c_str(), &st) == 0;
+    if (existed_ && !S_ISREG(st.st_mode))
+        return; // a device or FIFO: renaming over it would replace it by a plain file
+    if (existed_) {
+        mode_ = st.st_mode & 07777;
+        uid_ = st.st_uid;
+        gid_ = st.st_gid;
+    }
+    how_ = existed_ && st.st_nlink > 1 ? copied_into : renamed_over;
+    if (make_temp(folder_of(target_)))
+        return;
+    int err = errno;
+    if (existed_ && refused(err) && plat::can_open_file(target_, true)) {
+        how_ = copied_into;
+        if (make_temp(plat::temp_dir()))
+            return;
+        err = errno;
+    }
+    tk_log(3, "vlx_dest_file: no temporary file for %s (errno %d)", target_.c_str(), err);
+    throw tk_exception(CANNOT_OPEN, 1);
+}
+
+bool vlx_dest_file::make_temp(const std::string& folder)
+{
     std::random_device rd;
-    std::string dir = folder_of(dest);
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[32];
         std::snprintf(name, sizeof name, "/.vellix-%08x%08x.tmp", rd(), rd());
-        std::string candidate = dir + name;
-        // 0666 under the umask: the finished document gets the permissions a new file would.
+        std::string candidate = folder + name;
+        // recorded before a signal can end the process, so none is left behind
+        plat::signal_hold hold;
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            temp_ = candidate;
-            return;
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
         }
-        if (errno != EEXIST)
-            break;
+        // The temporary file may hold the text of a protected document: private until the commit.
+        // A new document's mode is what the folder and the umask give a new file.
+        struct stat st;
+        if (!existed_ && ::fstat(fd, &st) == 0)
+            mode_ = st.st_mode & 07777;
+        int err = ::fchmod(fd, 0600) == 0 ? 0 : errno;
+        ::close(fd);
+        if (err) {
+            ::unlink(candidate.c_str());
+            errno = err;
+            return false;
+        }
+        temp_ = candidate;
+        record_.record(temp_);
+        return true;
     }
-    int err = errno;
-    tk_log(3, "vlx_dest_file: no temporary file beside %s (errno %d)", dest.c_str(), err);
-    throw tk_exception(CANNOT_OPEN, 1);
+    errno = EEXIST;
+    return false;
 }
 
 vlx_dest_file::~vlx_dest_file()
@@ -58,10 +103,24 @@ void vlx_dest_file::commit()
 {
     if (temp_.empty())
         return;
-    if (std::rename(temp_.c_str(), dest_.c_str()) != 0) {
-        int err = errno;
-        tk_log(3, "vlx_dest_file: rename to %s failed (errno %d)", dest_.c_str(), err);
+    // A signal now waits until the document is whole in its place.
+    plat::signal_hold hold;
+    int err = 0;
+    if (how_ == copied_into) {
+        err = plat::copy_into(temp_, target_);
+    } else {
+        // The owner first: changing it clears the set-id bits the mode then restores.
+        if (existed_ && ::chown(temp_.c_str(), uid_, gid_) != 0)
+            (void)::chown(temp_.c_str(), uid_t(-1), gid_); // only the group, where the user may
+        if (::chmod(temp_.c_str(), mode_) != 0 || std::rename(temp_.c_str(), target_.c_str()) != 0)
+            err = errno;
+    }
+    if (err) {
+        tk_log(3, "vlx_dest_file: cannot put the document in %s (errno %d)", target_.c_str(), err);
         throw tk_exception_ex(err);
     }
+    if (how_ == copied_into)
+        ::unlink(temp_.c_str());
+    record_.forget();
     temp_.clear();
 }

@@ -9,6 +9,7 @@ bool vellix_convertor::load_profile(const std::string& path)
     tk_profile profile;
     if (!profile.load(path))
         return false;
+    profile_files.push_back(path);
     return read_profile_values(profile);
 }
 

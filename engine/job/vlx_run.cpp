@@ -5,6 +5,7 @@
 #include "annot_filter.h"
 #include "pdf_open.h"
 #include "pdf_ulin.h"
+#include "plat_tmpreg.h"
 #include "raster_output_dev.h"
 #include "rtf_int.h"
 #include "tk_errh.h"
@@ -18,6 +19,7 @@
 #include <PDFDoc.h>
 #include <splash/SplashBitmap.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -28,10 +30,11 @@ namespace {
 
 const char* const UNIT = "../PDFR/vlx_conv";
 
-// Closes and removes a temporary file on every path.
+// Closes and removes a temporary file on every path, a signal's included.
 struct temp_guard {
     std::string name;
     FILE* f = nullptr;
+    plat::temp_record record;
     ~temp_guard()
     {
         if (f)
@@ -46,6 +49,14 @@ std::string fmt(const char* f, long a, long b)
     char buf[96];
     std::snprintf(buf, sizeof buf, f, a, b);
     return buf;
+}
+
+[[noreturn]] void no_temp_file()
+{
+    tk_log(1, "Could not open new temporary file\n");
+    throw tk_exception("Cannot create temporary file to store graphics.\n"
+                       "Make sure you have full access to the temporary folder " + plat::temp_dir() + ".",
+                       1);
 }
 
 bool stop_check(void* job)
@@ -117,6 +128,11 @@ void vellix_convertor::run_pages()
     std::unique_ptr<PDFDoc> doc = pdf_open_document(src, password);
     const int n = doc->getNumPages();
     page_count = page_list.empty() ? n : static_cast<int>(page_list.size());
+    // A list that names no page of the document would give an empty document reported as done.
+    if (!page_list.empty() && std::none_of(page_list.begin(), page_list.end(), [&](int p) {
+            return static_cast<unsigned>(p) <= static_cast<unsigned>(n) && doc->getPage(p);
+        }))
+        throw tk_exception(VLX_NO_PAGE_SELECTED, 1);
     if (host)
         host->start_timer(200);
 
@@ -175,14 +191,18 @@ void vellix_convertor::convert_page(RtfOutputDev& rtf, SplashOutputDev& raster, 
 void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
 {
     temp_guard tmp;
-    tmp.name = tk_get_temp_file_name();
-    tmp.f = std::fopen(tmp.name.c_str(), "wb+");
-    if (!tmp.f) {
-        tk_log(1, "Could not open new temporary file\n");
-        throw tk_exception("Cannot create temporary file to store graphics.\n"
-                           "Make sure you have full access to the Windows temporary directory.",
-                           1);
+    {
+        plat::signal_hold hold; // the file is recorded before a signal can leave it behind
+        try {
+            tmp.name = tk_get_temp_file_name();
+        } catch (const tk_exception_ex&) {
+            no_temp_file();
+        }
+        tmp.record.record(tmp.name);
     }
+    tmp.f = std::fopen(tmp.name.c_str(), "wb+");
+    if (!tmp.f)
+        no_temp_file();
     SplashBitmap* bmp = raster.getBitmap();
     const int w = bmp->getWidth(), h = bmp->getHeight();
 

@@ -35,7 +35,9 @@ std::string last_component_in_case(const std::string& file, bool upper)
 
 std::string pdf_openable_name(const std::string& file)
 {
-    if (opens(file) || errno != ENOENT)
+    // Only a missing name is retried; stat, not open, so a FIFO never blocks here.
+    struct stat given;
+    if (::stat(file.c_str(), &given) == 0 || errno != ENOENT)
         return file;
     for (bool upper : {false, true}) {
         const std::string other = last_component_in_case(file, upper);

@@ -6,7 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
 
 namespace {
 
@@ -24,11 +36,11 @@ protected:
         w.add_page().text(72, 700, "Second page text", "Times-Roman");
         w.save(src);
     }
-    // Runs VLXRUN in the work folder.
-    Result run(const std::vector<std::string>& args)
+    // Runs VLXRUN in the work folder, after env (assignments or a command prefix), under a time
+    // limit: a run that blocks is a failure, not a hung suite.
+    Result run(const std::vector<std::string>& args, const std::string& env = "")
     {
-        // Under a time limit: a run that blocks is a failure, not a hung suite.
-        std::string cmd = "cd '" + dir.path + "' && timeout -s KILL 120 '" VLX_BINARY_DIR "/console/VLXRUN'";
+        std::string cmd = "cd '" + dir.path + "' && " + env + " timeout -s KILL 120 '" VLX_BINARY_DIR "/console/VLXRUN'";
         for (const std::string& a : args)
             cmd += " '" + a + "'";
         Result r;
@@ -57,13 +69,30 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     chmod((dir / "ro.doc").c_str(), 0444);
     ASSERT_EQ(mkfifo((dir / "fifo.vlx").c_str(), 0600), 0);
     ASSERT_TRUE(vlxtest::qpdf_encrypt(src, dir / "enc.pdf", vlxtest::Crypt::aes_128, "user", "owner"));
+    ASSERT_TRUE(vlxtest::qpdf_encrypt(src, dir / "aes256.pdf", vlxtest::Crypt::aes_256, "user", "owner"));
+    ASSERT_EQ(mkfifo((dir / "fifo.pdf").c_str(), 0600), 0);
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", (dir / "socket.pdf").c_str());
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(symlink("report.pdf", (dir / "alias.pdf").c_str()), 0);
+    vlxtest::spit(dir / "log-src.vlx", "[Generic settings]\r\nlogfile=" + dir.path + "/./alias.pdf\r\n");
+    vlxtest::spit(dir / "log-self.vlx", "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
+    vlxtest::spit(dir / "keep.doc", "keep");
+    const std::string source = vlxtest::slurp(src);
     const std::string usage = usage_text() + "\n", src_opt = "--src=" + src;
     const std::string no_src = "Source file does not exist.\nPlease verify the correct file name was given.\n";
-    // {arguments, standard output, standard error, exit status}
+    const std::string cannot_read = "Error:\nThe program cannot read PDF document. It might be corrupted or "
+                                    "does not comply with Adobe PDF format.\n";
+    const std::string log_clash =
+        "Error:\nLogfile name should differ from the source, destination and profile names.\n";
+    // {arguments, standard output, standard error, exit status, environment}
     const struct {
         std::vector<std::string> args;
         std::string out, err;
         int status = 255;
+        std::string env;
     } rows[] = {
         {{}, "", usage},
         {{"--help"}, "", usage},
@@ -82,9 +111,17 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
          "Error:\nProfile does not exist. Please verify the correct path/name was given.\n", ""},
         {{src_opt, "--profile=fifo.vlx"}, // refused at once, not read for ever
          "Error:\nProfile does not exist. Please verify the correct path/name was given.\n", ""},
-        {{"--src=junk.pdf"},
-         "Error:\nThe program cannot read PDF document. It might be corrupted or does not comply "
-         "with Adobe PDF format.\n", ""},
+        {{"--src=junk.pdf"}, cannot_read, ""},
+        {{"--src=fifo.pdf", "--dest=keep.doc"}, cannot_read, ""},
+        {{"--src=socket.pdf", "--dest=keep.doc"}, cannot_read, ""},
+        // the log file waits for the names given after the profile
+        {{"--profile=log-src.vlx", src_opt, "--dest=keep.doc"}, log_clash, ""},
+        {{"--profile=log-self.vlx", src_opt, "--dest=keep.doc"}, log_clash, ""},
+        {{"--src=aes256.pdf", "--pswd=" + std::string(1000, 'x')}, "Error:\nIncorrect password\n", ""},
+        {{src_opt, "--pages=5-9", "--dest=keep.doc"}, "Error:\nNone of the selected pages is in the document.\n", ""},
+        {{src_opt, "--dest=keep.doc"},
+         "Error:\nCannot create temporary file to store graphics. Make sure you have full access to the "
+         "temporary folder " + dir.path + "/none.\n", "", 255, "TMPDIR='" + dir.path + "/none'"},
         // the password is checked before the destination
         {{"--src=enc.pdf", "--pswd=wrong", "--dest=no/such/out.doc"}, "Error:\nIncorrect password\n", ""},
         {{src_opt, "--dest=" + dir.path}, "Error:\nDestination name should specify a file, not folder.\n", ""},
@@ -96,15 +133,164 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         {{"--src=REPORT.PDF", "--dest=report.pdf"}, "Error:\nDestination name should differ from the source name.\n", ""},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.args.empty() ? "(none)" : r.args.back());
-        Result got = run(r.args);
+        std::string named = "(none)";
+        for (const std::string& a : r.args)
+            named += " " + a.substr(0, 40);
+        SCOPED_TRACE(named);
+        Result got = run(r.args, r.env);
         EXPECT_EQ(got.status, r.status);
         EXPECT_EQ(got.out, r.out);
         EXPECT_EQ(got.err, r.err);
     }
+    close(sock);
     EXPECT_EQ(vlxtest::slurp(dir / "ro.doc"), "keep");
     EXPECT_NE(vlxtest::slurp(dir / "seven.doc").find("Second page text"), std::string::npos);
-    EXPECT_EQ(vlxtest::slurp(src).rfind("%PDF", 0), 0u);
+    EXPECT_EQ(vlxtest::slurp(dir / "keep.doc"), "keep");
+    EXPECT_EQ(vlxtest::slurp(src), source);
+    EXPECT_EQ(vlxtest::slurp(dir / "log-self.vlx"), "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
+}
+
+// The names in a folder that start with prefix.
+std::vector<std::string> names_starting(const std::string& folder, const std::string& prefix)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename().string().rfind(prefix, 0) == 0)
+            names.push_back(e.path().filename());
+    return names;
+}
+
+// Starts VLXRUN with the three signals at their defaults (a caller that ignores them would pass
+// that on) and TMPDIR set; its output goes to files in the folder.
+pid_t start_vlxrun(const std::vector<std::string>& args, const std::string& folder, const std::string& tmpdir)
+{
+    std::vector<std::string> argv_text = {VLX_BINARY_DIR "/console/VLXRUN"};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argv_text)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    std::vector<std::string> env_text = {"TMPDIR=" + tmpdir};
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "TMPDIR=", 7) != 0)
+            env_text.push_back(*e);
+    std::vector<char*> env;
+    for (std::string& e : env_text)
+        env.push_back(&e[0]);
+    env.push_back(nullptr);
+
+    vlxtest::spit(folder + "/stdin", "");
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, (folder + "/stdin").c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, (folder + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&fa, 2, (folder + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t sigs, none;
+    sigemptyset(&sigs);
+    sigemptyset(&none);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&sigs, sig);
+    posix_spawnattr_setsigdefault(&attr, &sigs);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &fa, &attr, argv.data(), env.data()) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&fa);
+    posix_spawnattr_destroy(&attr);
+    return pid;
+}
+
+TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
+{
+    vlxtest::PdfWriter w;
+    for (int i = 0; i < 400; ++i)
+        w.add_page().text(72, 700, "Page " + std::to_string(i + 1)).fill_rect(72, 100, 400, 500, {0.2, 0.4, 0.6});
+    w.save(dir / "long.pdf");
+    const std::string tmp = dir / "tmp", dest = dir / "out.doc";
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(sig));
+        vlxtest::spit(dest, "old document");
+        pid_t pid = start_vlxrun({"--src=" + dir / "long.pdf", "--dest=" + dest}, dir.path, tmp);
+        ASSERT_GT(pid, 0);
+        // Both temporary files exist while a page's picture is being written.
+        bool seen = false;
+        int status = 0;
+        pid_t ended = 0;
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!seen && !ended && std::chrono::steady_clock::now() < give_up) {
+            seen = !names_starting(tmp, "TMP").empty() && !names_starting(dir.path, ".vellix-").empty();
+            if (!seen)
+                ended = waitpid(pid, &status, WNOHANG);
+        }
+        if (!ended) {
+            kill(pid, sig);
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        }
+        ASSERT_TRUE(seen) << "no page picture seen: " << vlxtest::slurp(dir / "stderr");
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        EXPECT_EQ(vlxtest::slurp(dest), "old document");
+        EXPECT_EQ(names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
+        EXPECT_EQ(names_starting(tmp, ""), std::vector<std::string>{});
+    }
+}
+
+// A command prefix that runs VLXRUN as a user whom permission bits stop: "" when this process is
+// one, setpriv to nobody when root and that works; nothing otherwise.
+bool unprivileged_prefix(std::string& prefix)
+{
+    if (geteuid() != 0) {
+        prefix = "";
+        return true;
+    }
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    int status = -1;
+    vlxtest::command_output(prefix + " test -x '" VLX_BINARY_DIR "/console/VLXRUN' 2>&1", &status);
+    return status == 0;
+}
+
+TEST_F(Vlxrun, WritableFileInAFolderClosedToNewFilesIsOverwrittenInPlace)
+{
+    std::string as_user;
+    if (!unprivileged_prefix(as_user))
+        GTEST_SKIP() << "running as root and no unprivileged user is usable through setpriv";
+    const std::string tmp = dir / "tmp", closed = dir / "closed", dest = closed + "/out.doc";
+    ASSERT_EQ(mkdir(tmp.c_str(), 0777), 0);
+    ASSERT_EQ(mkdir(closed.c_str(), 0755), 0);
+    vlxtest::spit(dest, "old document");
+    ASSERT_EQ(chmod(dest.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(tmp.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(src.c_str(), 0644), 0);
+    ASSERT_EQ(chmod(closed.c_str(), geteuid() == 0 ? 0755 : 0555), 0); // root owns it: closed to nobody
+    struct stat before;
+    ASSERT_EQ(stat(dest.c_str(), &before), 0);
+
+    Result r = run({"--src=report.pdf", "--dest=" + dest}, "TMPDIR='" + tmp + "' " + as_user);
+    chmod(closed.c_str(), 0755);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(vlxtest::slurp(dest).rfind("{\\rtf", 0), 0u);
+    struct stat after;
+    ASSERT_EQ(stat(dest.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(vlxtest::mode_of(dest), 0666u);
+    EXPECT_EQ(names_starting(closed, ""), std::vector<std::string>{"out.doc"});
+    EXPECT_EQ(names_starting(tmp, ""), std::vector<std::string>{});
+}
+
+TEST_F(Vlxrun, ProfileLogFileGetsTheLinesFromBeforeTheNamesWereKnown)
+{
+    vlxtest::spit(dir / "log.vlx", "[Generic settings]\r\nlogfile=run.log\r\n");
+    vlxtest::spit(dir / "run.log", "old lines");
+    Result r = run({"--profile=log.vlx", "--src=report.pdf", "--pages=5-5"});
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(vlxtest::slurp(dir / "run.log"), "Error:\nInvalid page range\r\n");
+    r = run({"--profile=log.vlx", "--src=report.pdf"});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(vlxtest::slurp(dir / "run.log").find("src=[report.pdf]"), std::string::npos);
 }
 
 TEST_F(Vlxrun, DefaultDestinationIsTheSourceWithDoc)

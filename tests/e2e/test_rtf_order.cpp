@@ -107,7 +107,6 @@ TEST_F(E2e, PageListsAndPagesThatCannotBeLoaded)
     spit(work / "lying.pdf", lying);
     const std::tuple<const char*, const char*, std::vector<std::string>> rows[] = {
         {"three.pdf", "--pages=3,99,3", {"three", "three"}},
-        {"three.pdf", "--pages=9", {}},
         {"lying.pdf", "--no_graph", {"one", "two", "three"}},  // pages that cannot be loaded are skipped
         {"lying.pdf", "--pages=5,2", {"two"}},
     };
@@ -121,8 +120,7 @@ TEST_F(E2e, PageListsAndPagesThatCannotBeLoaded)
             got.push_back(words.size() == 3 && words[0] == "Marker" ? words[2] : "?");
         }
         EXPECT_EQ(got, sections);
-        EXPECT_EQ(count_of(c.rtf, "{\\colortbl"), 1u - sections.empty());
-        EXPECT_TRUE(!sections.empty() || c.rtf == expected_head() + "}\r\n") << c.rtf;
+        EXPECT_EQ(count_of(c.rtf, "{\\colortbl"), 1u);
     }
 }
 

@@ -28,11 +28,16 @@ TEST(CheckDest, NamesOfTheSourceAreRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(thrown([&] { common_check_dest(dir / "in.doc", src); }), "");
     EXPECT_EQ(vlxtest::slurp(src), "%PDF");
 
-    const char* msg = "Logfile name should differ from the source and destination names.";
-    EXPECT_EQ(thrown([&] { common_check_logfile(src, src, dest); }, &level), msg);
+    const char* msg = "Logfile name should differ from the source, destination and profile names.";
+    const std::vector<std::string> names = {src, dest, dir / "run.vlx"};
+    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0700), 0);
+    EXPECT_EQ(thrown([&] { common_check_logfile(src, names); }, &level), msg);
     EXPECT_EQ(level, 1);
-    EXPECT_EQ(thrown([&] { common_check_logfile(dest, src, dest); }), msg);
-    EXPECT_EQ(thrown([&] { common_check_logfile(dir / "log.txt", src, dest); }), "");
+    EXPECT_EQ(thrown([&] { common_check_logfile(dir / "link.doc", names); }), msg);
+    EXPECT_EQ(thrown([&] { common_check_logfile(dir / "sub/../in.pdf", names); }), msg);
+    EXPECT_EQ(thrown([&] { common_check_logfile(dir.path + "/./out.doc", names); }), msg);
+    EXPECT_EQ(thrown([&] { common_check_logfile(dir / "run.vlx", names); }), msg);
+    EXPECT_EQ(thrown([&] { common_check_logfile(dir / "log.txt", names); }), "");
 }
 
 TEST(MakeDest, BesideTheOldNameElseBesideTheDocumentsFolder)

@@ -112,10 +112,11 @@ TEST_F(Converter, ProfileLogfileIsCheckedThenEnablesLogging)
               "Logfile path does not exist.\nPlease verify the correct path was given.");
     c.src = dir / "in.pdf";
     vlxtest::spit(c.src, "%PDF");
-    EXPECT_EQ(thrown([&] { c.set_logfile(c.src); }),
-              "Logfile name should differ from the source and destination names.");
+    const char* clash = "Logfile name should differ from the source, destination and profile names.";
+    EXPECT_EQ(thrown([&] { c.set_logfile(c.src); }), clash);
     EXPECT_EQ(c.logfile, "");
 
+    // The lines wait, the file untouched, until every name is known.
     std::string named = dir / "named.log";
     vlxtest::spit(named, "old");
     p.set_value("Generic settings", "logfile", named);
@@ -123,5 +124,21 @@ TEST_F(Converter, ProfileLogfileIsCheckedThenEnablesLogging)
     EXPECT_EQ(c.logfile, named);
     tk_log(1, "dropped");
     tk_log(3, "kept %d", 3);
-    EXPECT_EQ(vlxtest::slurp(named), "kept 3\r\n");
+    EXPECT_EQ(vlxtest::slurp(named), "old");
+    c.start_logging({dir / "out.doc"});
+    tk_log(3, "then %d", 4);
+    EXPECT_EQ(vlxtest::slurp(named), "kept 3\r\nthen 4\r\n");
+}
+
+TEST_F(Converter, LogfileNamedLaterAsTheSourceIsRefusedAndNeverWritten)
+{
+    std::string pdf = dir / "x.pdf";
+    vlxtest::spit(pdf, "%PDF-1.4 document");
+    ASSERT_EQ(symlink(pdf.c_str(), (dir / "alias.pdf").c_str()), 0);
+    c.set_logfile(dir / "alias.pdf");
+    tk_log(3, "held");
+    EXPECT_EQ(thrown([&] { c.start_logging({pdf}); }),
+              "Logfile name should differ from the source, destination and profile names.");
+    tk_log(3, "after");
+    EXPECT_EQ(vlxtest::slurp(pdf), "%PDF-1.4 document");
 }

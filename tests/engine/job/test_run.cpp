@@ -3,10 +3,17 @@
 
 #include "tk_errh.h"
 #include "tk_log.h"
+#include "vlx_dest.h"
 #include "vlx_host.h"
 #include "vlx_testsupport.h"
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 extern std::string last_handled_error;
 
@@ -82,6 +89,161 @@ TEST_F(Run, StopRequestEndsQuietlyAndLeavesNoDocument)
     EXPECT_TRUE(job.run_failed);
     EXPECT_LT(job.get_progress(), 100);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1) << "only the source is left";
+}
+
+TEST_F(Run, NoListedPageInTheDocumentFailsAndLeavesTheOldDocument)
+{
+    vlxtest::spit(job.dest, "old");
+    job.set_page_range("5-9");
+    run();
+    EXPECT_EQ(last_handled_error, "None of the selected pages is in the document.");
+    EXPECT_TRUE(job.run_failed);
+    EXPECT_EQ(vlxtest::slurp(job.dest), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 2);
+}
+
+// The names in the folder besides the source, sorted.
+std::vector<std::string> names_in(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename() != "three.pdf")
+            names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What a FIFO's writer sends until it closes it; gives up after 30 seconds without one.
+std::string read_fifo(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    std::string got;
+    bool writer_seen = false;
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (fd >= 0 && std::chrono::steady_clock::now() < give_up) {
+        char buf[4096];
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            got.append(buf, size_t(n));
+            writer_seen = true;
+        } else if (n == 0 && writer_seen) {
+            break;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return got;
+}
+
+bool is_rtf(const std::string& path)
+{
+    return vlxtest::slurp(path).rfind("{\\rtf", 0) == 0;
+}
+
+TEST_F(Run, DocumentGoesWhereTheDestinationLeadsAndTheDestinationKeepsWhatItIs)
+{
+    // A link's target gets the document; the link stays a link, also when the target is new.
+    vlxtest::spit(dir / "real.doc", "old");
+    ASSERT_EQ(symlink("real.doc", (dir / "link.doc").c_str()), 0);
+    ASSERT_EQ(symlink("new.doc", (dir / "dangling.doc").c_str()), 0);
+    for (const char* name : {"link.doc", "dangling.doc"}) {
+        job.dest = dir / name;
+        job.current_page = 0;
+        run();
+        EXPECT_EQ(last_handled_error, "");
+        struct stat st;
+        ASSERT_EQ(lstat(job.dest.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << name;
+    }
+    EXPECT_TRUE(is_rtf(dir / "real.doc"));
+    EXPECT_TRUE(is_rtf(dir / "new.doc"));
+
+    // Every hard link of the destination sees the new document.
+    vlxtest::spit(dir / "a.doc", "old");
+    ASSERT_EQ(link((dir / "a.doc").c_str(), (dir / "b.doc").c_str()), 0);
+    job.dest = dir / "a.doc";
+    job.current_page = 0;
+    run();
+    EXPECT_TRUE(is_rtf(dir / "b.doc"));
+    EXPECT_TRUE(vlxtest::slurp(dir / "a.doc") == vlxtest::slurp(dir / "b.doc"));
+
+    // A FIFO is written into, not replaced by a plain file.
+    ASSERT_EQ(mkfifo((dir / "pipe.doc").c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = read_fifo(dir / "pipe.doc"); });
+    job.dest = dir / "pipe.doc";
+    job.current_page = 0;
+    run();
+    reader.join();
+    EXPECT_EQ(received.rfind("{\\rtf", 0), 0u);
+    struct stat st;
+    ASSERT_EQ(lstat(job.dest.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    EXPECT_EQ(names_in(dir.path), (std::vector<std::string>{"a.doc", "b.doc", "dangling.doc", "link.doc",
+                                                            "new.doc", "pipe.doc", "real.doc"}))
+        << "no temporary file is left";
+}
+
+TEST_F(Run, NewDocumentTakesTheUmaskAReplacedOneKeepsItsMode)
+{
+    const struct {
+        mode_t umask;
+        unsigned old_mode; // 0: no old document
+        unsigned mode;
+    } rows[] = {
+        {022, 0, 0644}, {002, 0, 0664}, {077, 0, 0600},
+        {022, 0600, 0600}, {022, 0640, 0640}, {077, 0664, 0664},
+    };
+    const mode_t saved = umask(022);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.umask) + " " + std::to_string(r.old_mode));
+        std::remove(job.dest.c_str());
+        if (r.old_mode) {
+            vlxtest::spit(job.dest, "old");
+            chmod(job.dest.c_str(), r.old_mode);
+        }
+        umask(r.umask);
+        job.current_page = 0;
+        run();
+        umask(022);
+        EXPECT_TRUE(is_rtf(job.dest));
+        EXPECT_EQ(vlxtest::mode_of(job.dest), r.mode);
+    }
+    umask(saved);
+
+    // Owner and group stay where the process may set them (root may).
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(job.dest.c_str(), 65534, 65534), 0);
+        job.current_page = 0;
+        run();
+        struct stat st;
+        ASSERT_EQ(stat(job.dest.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+        EXPECT_EQ(st.st_mode & 07777, 0664u);
+        EXPECT_TRUE(is_rtf(job.dest));
+    }
+}
+
+TEST(DestFile, TemporaryFileIsPrivateUntilTheDocumentIsInPlace)
+{
+    vlxtest::TempDir dir{"vlxdest"};
+    const mode_t saved = umask(0);
+    {
+        vlx_dest_file target(dir / "out.doc");
+        ASSERT_NE(target.temp_path(), "");
+        EXPECT_EQ(target.path(), target.temp_path());
+        EXPECT_EQ(vlxtest::mode_of(target.temp_path()), 0600u);
+        vlxtest::spit(target.path(), "document");
+        target.commit();
+        EXPECT_EQ(target.temp_path(), "");
+    }
+    umask(saved);
+    EXPECT_EQ(vlxtest::mode_of(dir / "out.doc"), 0666u);
+    EXPECT_EQ(vlxtest::slurp(dir / "out.doc"), "document");
 }
 
 TEST_F(Run, NamesAreRequiredBeforeTheRunReportsAnything)

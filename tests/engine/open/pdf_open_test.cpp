@@ -86,6 +86,18 @@ TEST_F(PdfOpen, PlainDocumentsOpenWithAnyPasswordEncryptedOnlyWithTheirs)
     }
 }
 
+TEST_F(PdfOpen, PasswordsReachTheLibraryCutTo127Bytes)
+{
+    // Longer ones overran the library's stack for AES-256 documents.
+    TempFile plain(write_temp_file(two_pages())), locked(temp_path());
+    const std::string pw(127, 'p');
+    ASSERT_TRUE(qpdf_encrypt(plain.path, locked.path, Crypt::aes_256, pw, pw));
+    EXPECT_EQ(open_result(locked.path, pw), "pages 2");
+    EXPECT_EQ(open_result(locked.path, pw + "q"), "pages 2");
+    EXPECT_EQ(open_result(locked.path, pw.substr(1)), INCORRECT);
+    EXPECT_EQ(open_result(locked.path, std::string(1000, 'x')), INCORRECT);
+}
+
 TEST_F(PdfOpen, UnreadableInputsCannotBeRead)
 {
     std::string no_catalog = two_pages();

@@ -34,6 +34,7 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
                   double left, double right, const TagWord& tagWord, const ColorList& colors, bool noCrlf)
 {
     int count = region->cellCount;
+    const bool endsPage = page.lastRegion;
     if ((region->kind != 0 || region->nested != 0) && !page.sectionFresh) {
         std::fputs("\\sect", out);
         std::fprintf(out, "%s\\sbknone", "\\sectd");
@@ -75,7 +76,10 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
             if (nestIdx < nestCount && (cell->yMax > bound - 0.1 || taken.empty())) {
                 PageRegion* nested = cell->nestedRegions[nestIdx];
                 closeParagraph(page, out);
+                page.lastRegion = endsPage && c + 1 == count && nestIdx + 1 == nestCount &&
+                                  lineIdx == cell->lines.size();
                 page.writeSection(out, outputFunc, nested, runTop, le, re, tagWord, colors);
+                page.lastRegion = endsPage;
                 runTop = nested->yMax;
                 ++nestIdx;
                 bound = nestIdx < nestCount ? cell->nestedRegions[nestIdx]->yMin : cell->yMax;
@@ -88,7 +92,10 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
     }
     if (count > 1) {
         closeParagraph(page, out);
-        if (!page.sectionFresh) {
+        // Nothing of the page follows: the page's own section break ends the columns. A
+        // continuous break here would leave an empty section, which readers push onto a page
+        // of its own when the columns fill the page.
+        if (!page.sectionFresh && !endsPage) {
             std::fprintf(out, "%s%s\\sbknone", "\\sect", "\\sectd");
             page.sectionFresh = true;
         }

@@ -89,6 +89,11 @@ public:
     // page's default user space, where link rectangles are. Null keeps the current user space.
     const double* defaultICTM = nullptr;
     bool paragraphClosed;
+    // Flowing layout: nothing written on this page since its start left the paragraph properties
+    // at their defaults.
+    bool paragraphDefaults = false;
+    // Flowing layout: the region being written is the page's last; nothing of the page follows it.
+    bool lastRegion = false;
 
 private:
     void freeContents();

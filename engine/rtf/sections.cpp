@@ -34,6 +34,7 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
                   double left, double right, const TagWord& tagWord, const ColorList& colors, bool noCrlf)
 {
     int count = region->cellCount;
+    // Nested regions are never columns, so this is the page's own region.
     const bool endsPage = page.lastRegion;
     if ((region->kind != 0 || region->nested != 0) && !page.sectionFresh) {
         std::fputs("\\sect", out);
@@ -76,10 +77,7 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
             if (nestIdx < nestCount && (cell->yMax > bound - 0.1 || taken.empty())) {
                 PageRegion* nested = cell->nestedRegions[nestIdx];
                 closeParagraph(page, out);
-                page.lastRegion = endsPage && c + 1 == count && nestIdx + 1 == nestCount &&
-                                  lineIdx == cell->lines.size();
                 page.writeSection(out, outputFunc, nested, runTop, le, re, tagWord, colors);
-                page.lastRegion = endsPage;
                 runTop = nested->yMax;
                 ++nestIdx;
                 bound = nestIdx < nestCount ? cell->nestedRegions[nestIdx]->yMin : cell->yMax;

@@ -92,9 +92,16 @@ void writeFlowingLayout(TextPage& page, FILE* out, TextOutputFunc outputFunc, Ta
     RegionList list;
     list.PageRegionsBuilding(page.blocks.data(), page.blockCount);
     const PageMargins& margins = pageMargins;
+    // The page start has reset the paragraph properties (so has the document start).
+    page.paragraphDefaults = true;
+    PageRegion* last = nullptr;
+    for (PageRegion* region : list.regions)
+        if (region->cellCount != 0)
+            last = region;
     for (PageRegion* region : list.regions) {
         if (region->cellCount == 0)
             continue;
+        page.lastRegion = region == last;
         if (region->kind == PageRegion::VERTICAL_KIND) {
             flags = LineFlags();
             for (RegionCell* cell : region->cells)
@@ -110,6 +117,8 @@ void writeFlowingLayout(TextPage& page, FILE* out, TextOutputFunc outputFunc, Ta
             page.paragraphClosed = true;
         }
     }
+    page.lastRegion = false;
+    page.paragraphDefaults = false;
 }
 
 } // namespace

@@ -210,7 +210,12 @@ void TextPage::writeParagraphs(FILE* out, TextOutputFunc outputFunc, double top,
                     std::fprintf(out, "%s\n", "\\par");
                     paragraphClosed = true;
                 }
-                std::fprintf(out, "%s", "\\pard");
+                // The page start has just reset the paragraph properties; LibreOffice takes a
+                // "\\pard" after the page picture for a paragraph break, a blank line that pushes
+                // the page's last lines onto the next page.
+                if (!paragraphDefaults || inTable)
+                    std::fprintf(out, "%s", "\\pard");
+                paragraphDefaults = false;
                 if (inTable)
                     std::fputs("\\intbl ", out);
                 if (X > 0.5 * S)

@@ -34,6 +34,8 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
                   double left, double right, const TagWord& tagWord, const ColorList& colors, bool noCrlf)
 {
     int count = region->cellCount;
+    // Nested regions are never columns, so this is the page's own region.
+    const bool endsPage = page.lastRegion;
     if ((region->kind != 0 || region->nested != 0) && !page.sectionFresh) {
         std::fputs("\\sect", out);
         std::fprintf(out, "%s\\sbknone", "\\sectd");
@@ -88,7 +90,10 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
     }
     if (count > 1) {
         closeParagraph(page, out);
-        if (!page.sectionFresh) {
+        // Nothing of the page follows: the page's own section break ends the columns. A
+        // continuous break here would leave an empty section, which readers push onto a page
+        // of its own when the columns fill the page.
+        if (!page.sectionFresh && !endsPage) {
             std::fprintf(out, "%s%s\\sbknone", "\\sect", "\\sectd");
             page.sectionFresh = true;
         }

@@ -85,6 +85,11 @@ public:
     TextWord* rawLastWord;
     std::vector<TextFontInfo*> fonts; // owned
     bool sectionFresh;
+    // Flowing layout: nothing written on this page since its start left the paragraph properties
+    // at their defaults.
+    bool paragraphDefaults = false;
+    // Flowing layout: the region being written is the page's last; nothing of the page follows it.
+    bool lastRegion = false;
     // Inverse of the page's default matrix, set by the device: word start points are kept in the
     // page's default user space, where link rectangles are. Null keeps the current user space.
     const double* defaultICTM = nullptr;

@@ -44,6 +44,10 @@ void make_report(vlxtest::PdfWriter& w);
 std::vector<std::string> report_words(int page); // without the translated word
 void make_columns(vlxtest::PdfWriter& w);
 std::vector<std::string> columns_words();
+// Two pages, each two text columns down to the foot: with a footer line below them (footer), or
+// with the first column's last line at the foot itself.
+void make_full_columns(vlxtest::PdfWriter& w, bool footer);
+std::vector<std::string> full_columns_words(int page, bool footer);
 void make_table(vlxtest::PdfWriter& w);
 std::vector<std::string> table_words();
 

@@ -104,6 +104,58 @@ std::vector<std::string> columns_words()
     return out;
 }
 
+namespace {
+
+// Column lines from FULL_TOP down to the lowest baseline not below `bottom`, 13 points apart.
+const double FULL_TOP = 740, LINE_STEP = 13;
+
+int full_lines(double bottom)
+{
+    return int((FULL_TOP - bottom) / LINE_STEP) + 1;
+}
+
+std::string full_line(const char* side, int page, int i)
+{
+    return std::string(side) + " " + std::to_string(page * 100 + i) + " harbours bridges valleys";
+}
+
+double full_bottom(bool footer)
+{
+    return footer ? 80 : 30;
+}
+
+} // namespace
+
+void make_full_columns(vlxtest::PdfWriter& w, bool footer)
+{
+    for (int page = 1; page <= 2; ++page) {
+        vlxtest::PdfPage& p = w.add_page(612, 792);
+        for (int i = 0; i < full_lines(full_bottom(footer)); ++i) {
+            p.text(72, FULL_TOP - LINE_STEP * i, full_line("Alpha", page, i), "Times-Roman", 11);
+            p.text(320, FULL_TOP - LINE_STEP * i, full_line("Beta", page, i), "Times-Roman", 11);
+        }
+        // A centred footer line near the foot, or a last line of the first column at the foot.
+        if (footer)
+            p.text(285, 18, "Page " + std::to_string(page), "Helvetica", 9);
+        else
+            p.text(72, 17, "Closing " + std::to_string(page), "Helvetica", 9);
+    }
+}
+
+std::vector<std::string> full_columns_words(int page, bool footer)
+{
+    std::string s;
+    for (const char* side : {"Alpha", "Beta"}) {
+        for (int i = 0; i < full_lines(full_bottom(footer)); ++i)
+            s += full_line(side, page, i) + " ";
+        if (!footer && side[0] == 'A')
+            s += "Closing " + std::to_string(page) + " ";
+    }
+    if (footer)
+        s += "Page " + std::to_string(page);
+    return words_of(s);
+}
+
 void make_table(vlxtest::PdfWriter& w)
 {
     vlxtest::PdfPage& p = w.add_page(612, 792);

@@ -25,11 +25,18 @@ TEST_F(E2e, LibreOfficeReadsTextLinksColumnsAndTables)
         {"report_exact", {"--mode=1"}, report}, // frames and pictures stay on their pages
         {"columns", {"--mode=2"}, {columns_words()}},
         {"table", {"--tab", "--no_crlf"}, {table_words()}},
+        // Pages that fit stay pages: nothing is added above the text after the page picture, and
+        // columns that end a page leave no empty section before the page break.
+        {"full_footer", {"--mode=2"}, {full_columns_words(1, true), full_columns_words(2, true)}},
+        {"full_columns", {"--mode=2"}, {full_columns_words(1, false), full_columns_words(2, false)}},
     };
     std::vector<std::string> docs;
     for (const Case& cs : cases) {
         vlxtest::PdfWriter w;
-        (cs.name.rfind("report", 0) == 0 ? make_report : cs.name == "columns" ? make_columns : make_table)(w);
+        if (cs.name.rfind("full_", 0) == 0)
+            make_full_columns(w, cs.name == "full_footer");
+        else
+            (cs.name.rfind("report", 0) == 0 ? make_report : cs.name == "columns" ? make_columns : make_table)(w);
         Conversion c = convert(save(w, cs.name + ".pdf"), work / (cs.name + ".doc"), cs.options);
         EXPECT_EQ(c.run.status, 0) << cs.name << ": " << c.run.describe();
         EXPECT_TRUE(vlxtest::rtf_braces_ok(c.rtf)) << cs.name;

@@ -205,8 +205,9 @@ TEST_F(PageWriter, FlowingLineIsAParagraphBelowTheTopMargin)
     conv.noframe_mode = true;
     vlx::pageMargins = vlx::PageMargins();
     vlx::TextLine* l = pb.add(pb.block(), textLine("hello world", 100, 20, 10, 7)); // bottom 23.5
-    // 13.5 points below the top margin 10; left margin 15, right 612 - 15.
-    EXPECT_EQ(pb.dump(false), "\\plain\\pard\\sl-270 \\li1700 \\ri8400 " + lineText(l) + "\r\n\r\n\\par\n");
+    // 13.5 points below the top margin 10; left margin 15, right 612 - 15. The page start has
+    // reset the paragraph properties, so the first paragraph does not restate "\\pard".
+    EXPECT_EQ(pb.dump(false), "\\plain\\sl-270 \\li1700 \\ri8400 " + lineText(l) + "\r\n\r\n\\par\n");
     EXPECT_DOUBLE_EQ(vlx::runningRegionBottom, 23.5);
     EXPECT_TRUE(pb.page.paragraphClosed);
 }

@@ -145,6 +145,13 @@ TEST_F(Sections, SpacedRegionIsAColumnSection)
                        paragraphs({b}, 80, 310, 310, 597, false) + "\\par\n\\sect\\sectd\\sbknone");
     EXPECT_TRUE(pb.page.paragraphClosed && pb.page.sectionFresh);
     EXPECT_TRUE(bracesOk(out));
+    // Columns that end the page end with the page's own section break: a continuous one would
+    // leave an empty section, a page of its own when the columns fill the page.
+    pb.page.paragraphClosed = pb.page.sectionFresh = false;
+    pb.page.lastRegion = true;
+    std::string ending = section(r.get(), 80);
+    EXPECT_EQ(count(ending, "\\sbknone"), 1u) << ending; // the opening break only
+    pb.page.lastRegion = false;
     // The first region of a page opens no section.
     auto first = region(0, {{a}, {b}});
     first->cells[1]->spacedLines = 1;

@@ -136,7 +136,6 @@ void TextPage::dump(FILE* out, TextOutputFunc outputFunc, bool physLayout, Color
     }
     tk_log(1, "TextPage::dump: undoing the physical layout");
     runningRegionBottom = pageMargins.top;
-    bodyParagraphWritten = false;
     if (vellix_convertor::instance().noframe_mode)
         writeFlowingLayout(*this, out, outputFunc, tagWord, colors, flags);
     else

@@ -236,7 +236,6 @@ void TextPage::writeParagraphs(FILE* out, TextOutputFunc outputFunc, double top,
         dumpLine(out, outputFunc, tagWord, colors, line, &flags.bullet, &flags.link, &flags.brace);
         paragraphClosed = false;
         sectionFresh = false;
-        bodyParagraphWritten = true;
         page_writer::closeLink(out, flags);
         std::fputs("\r\n", out);
     }

@@ -88,10 +88,11 @@ void writeTable(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegion
     }
     if (h < fs)
         h = 1.1 * fs;
-    if (!page.bodyParagraphWritten) {
+    if (page.paragraphDefaults) {
         // Anchored in the first cell, the page picture is dropped by readers and hides the row.
-        std::fputs("\\pard\\plain\\fs2\\par\r\n", out);
-        page.bodyParagraphWritten = true;
+        // No "\\pard": right after the picture LibreOffice takes it for one more paragraph.
+        std::fputs("\\plain\\fs2\\par\r\n", out);
+        page.paragraphDefaults = false;
     }
     double rowBottom = top + h;
     page.writeTableRow(row, out, outputFunc, h);

@@ -26,7 +26,7 @@ int TextPage::writeGap(FILE* out, TextOutputFunc outputFunc, double top, double 
         ++n;
     }
     std::fprintf(out, "\\sl-%d\\fs%d%s", truncInt(20 * g), truncInt(2 * g + 0.45), "\\par");
-    bodyParagraphWritten = true;
+    paragraphDefaults = false; // the gap paragraph set its own line spacing
     if (n > 0) {
         std::fprintf(out, "\\sl-%d\\fs%d%s", 240, 24, "\\par");
         for (int i = 1; i < n; ++i)

@@ -85,8 +85,8 @@ public:
     TextWord* rawLastWord;
     std::vector<TextFontInfo*> fonts; // owned
     bool sectionFresh;
-    // Flowing layout: nothing written on this page since its start left the paragraph properties
-    // at their defaults.
+    // Flowing layout: nothing is written on this page since its start, which left the paragraph
+    // properties at their defaults; the page picture anchors to what comes first.
     bool paragraphDefaults = false;
     // Flowing layout: the region being written is the page's last; nothing of the page follows it.
     bool lastRegion = false;
@@ -94,9 +94,6 @@ public:
     // page's default user space, where link rectangles are. Null keeps the current user space.
     const double* defaultICTM = nullptr;
     bool paragraphClosed;
-    // A paragraph of the flowing page's body has been written; the page picture anchors to the
-    // first one.
-    bool bodyParagraphWritten = true;
 
 private:
     void freeContents();

@@ -35,6 +35,8 @@ std::string lo_convert(const std::vector<std::string>& inputs, const std::string
 std::string swap_ext(const std::string& path, const std::string& outdir, const std::string& ext);
 std::string pdf_text(const std::string& pdf, int page = 0);
 int pdf_pages(const std::string& pdf);
+// The top of the first word spelt so on the first page, in points from the page's top; -1 if none.
+double pdf_word_top(const std::string& pdf, const std::string& word);
 std::string odt_content(const std::string& odt);
 
 // The generated sources and the words each must yield, in reading order.

@@ -74,6 +74,16 @@ std::string pdf_text(const std::string& pdf, int page)
     return vlxtest::command_output("pdftotext -enc UTF-8 " + range + "'" + pdf + "' - 2>/dev/null");
 }
 
+double pdf_word_top(const std::string& pdf, const std::string& word)
+{
+    std::string html = vlxtest::command_output("pdftotext -bbox -f 1 -l 1 '" + pdf + "' - 2>/dev/null");
+    size_t end = html.find(">" + word + "</word>");
+    size_t at = html.rfind("yMin=\"", end);
+    if (end == std::string::npos || at == std::string::npos)
+        return -1;
+    return std::atof(html.c_str() + at + 6);
+}
+
 int pdf_pages(const std::string& pdf)
 {
     return std::atoi(vlxtest::command_output("pdfinfo '" + pdf + "' | sed -n 's/^Pages: *//p'").c_str());

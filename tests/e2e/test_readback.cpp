@@ -144,6 +144,9 @@ TEST_F(E2e, LibreOfficeShowsAccentsSymbolsScriptsTablePicturesAndRotatedText)
          [](const ReadBack& r) {
              std::string images = vlxtest::command_output("pdfimages -list '" + r.pdf + "' | tail -n +3");
              EXPECT_FALSE(images.empty()) << "the page picture is lost";
+             // "Item" stands 42 points below the page top; one more paragraph before the table
+             // would push it a line down.
+             EXPECT_NEAR(pdf_word_top(r.pdf, "Item"), 42, 6);
              std::string why;
              EXPECT_TRUE(in_order(words_of(pdf_text(r.pdf)), {"Item", "Colour", "Apple", "Banana", "Text"}, &why))
                  << why;

@@ -26,6 +26,11 @@ const char* const progress_page::WORKING_TEXT =
     "converting your PDF document into MS Word format.";
 const char* const progress_page::FAILED_TEXT = "The conversion did not complete.";
 
+std::string progress_page::failed_files(const std::string& src, const std::string& dest)
+{
+    return "Source file: " + src + "\nDestination file: " + dest;
+}
+
 progress_page::progress_page() : tk_thread(false)
 {
     set_header("Step 3 of 3", SUBTITLE);
@@ -144,7 +149,9 @@ void progress_page::show_failure(const std::string& error)
     tk_log(2, "progress_page::show_failure(%s)", error.c_str());
     set_header("Step 3 of 3", FAILED_SUBTITLE);
     intro->setText(QString::fromUtf8(FAILED_TEXT));
-    status->setText(QString::fromStdString(error));
+    // The run's messages do not say which file they mean: the page names both.
+    const vellix_convertor& job = vellix_convertor::instance();
+    status->setText(QString::fromStdString(error + "\n\n" + failed_files(job.src, job.dest)));
     wizard_shell& shell = wizard_shell::instance();
     if (shell.current_page() != this)
         return;

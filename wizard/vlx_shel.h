@@ -76,6 +76,8 @@ class progress_page : public wizard_page<105, PSWIZB_BACK | PSWIZB_NEXT, PSP_HAS
 public:
     static const char* const WORKING_TEXT;
     static const char* const FAILED_TEXT;
+    // The files a failed run was converting, for the page's failure text.
+    static std::string failed_files(const std::string& src, const std::string& dest);
 
     progress_page();
     ~progress_page() override;

@@ -130,7 +130,8 @@ TEST_F(progress_test, RunFailingBeforeTheTimerLeavesThePageAtZero)
     EXPECT_FALSE(exists(path("out.doc")));
     // The page says so; a quick launch has no files page to go back to.
     EXPECT_EQ(intro(), progress_page::FAILED_TEXT);
-    EXPECT_EQ(status().toStdString(), one_line);
+    EXPECT_EQ(status().toStdString(),
+              one_line + "\n\nSource file: " + path("junk.pdf") + "\nDestination file: " + path("out.doc"));
     for (int id : {wizard_shell::ID_BACK, wizard_shell::ID_NEXT, wizard_shell::ID_FINISH})
         EXPECT_FALSE(enabled(id)) << id;
     EXPECT_TRUE(enabled(wizard_shell::ID_CANCEL));
@@ -154,7 +155,7 @@ TEST_F(failed_run_test, FailedRunSaysSoKeepsTheOldFileAndBackLeadsToTheFiles)
     std::replace(one_line.begin(), one_line.end(), '\n', ' ');
     EXPECT_EQ(taken_boxes().back().text, one_line);
     EXPECT_EQ(intro(), progress_page::FAILED_TEXT);
-    EXPECT_EQ(status().toStdString(), one_line);
+    EXPECT_EQ(status().toStdString(), one_line + "\n\nSource file: " + src + "\nDestination file: " + dest);
     EXPECT_FALSE(enabled(wizard_shell::ID_NEXT));
     EXPECT_FALSE(enabled(wizard_shell::ID_FINISH));
     EXPECT_EQ(read_file(dest), "old"); // Yes allowed a replacement; nothing replaced it

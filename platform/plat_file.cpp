@@ -237,4 +237,18 @@ int make_dirs(const std::string& path, mode_t mode)
     return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
 }
 
+mode_t new_file_mode()
+{
+    // Read, not set: setting the umask to learn it would race with other threads creating files.
+    std::string status;
+    if (read_file("/proc/self/status", status, 1 << 16) == 0) {
+        size_t at = status.find("\nUmask:");
+        if (at != std::string::npos)
+            return 0666 & ~mode_t(std::strtoul(status.c_str() + at + 8, nullptr, 8));
+    }
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 } // namespace plat

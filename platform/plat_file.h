@@ -38,6 +38,9 @@ int copy_into(const std::string& from, const std::string& to);
 // value (EISDIR for a folder, EFBIG when larger).
 int read_file(const std::string& path, std::string& data, size_t max_size);
 
+// The mode a new file created with 0666 gets: 0666 less the process's umask.
+mode_t new_file_mode();
+
 // Creates every missing folder of path (itself included) with the given mode.
 // Returns 0 or an errno value.
 int make_dirs(const std::string& path, mode_t mode);

@@ -67,24 +67,18 @@ bool vlx_dest_file::make_temp(const std::string& folder)
         std::string candidate = folder + name;
         // recorded before a signal can end the process, so none is left behind
         plat::signal_hold hold;
-        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // The temporary file may hold the text of a protected document: private from its creation
+        // until the commit gives it the document's mode.
+        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
             return false;
         }
-        // The temporary file may hold the text of a protected document: private until the commit.
-        // A new document's mode is what the folder and the umask give a new file.
-        struct stat st;
-        if (!existed_ && ::fstat(fd, &st) == 0)
-            mode_ = st.st_mode & 07777;
-        int err = ::fchmod(fd, 0600) == 0 ? 0 : errno;
+        (void)::fchmod(fd, 0600); // writable by us whatever the umask
         ::close(fd);
-        if (err) {
-            ::unlink(candidate.c_str());
-            errno = err;
-            return false;
-        }
+        if (!existed_)
+            mode_ = plat::new_file_mode();
         temp_ = candidate;
         record_.record(temp_);
         return true;

@@ -1,5 +1,8 @@
 // Linked into every test program: the environment the tests expect, whoever starts them.
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 
 extern "C" const char* __lsan_default_suppressions()
 {
@@ -10,11 +13,26 @@ extern "C" const char* __lsan_default_suppressions()
 namespace {
 
 struct test_env {
+    std::string config;
+    pid_t owner = getpid();
+
     test_env()
     {
         setenv("VLX_SOURCE_DIR", VLX_SOURCE_DIR, 0);
         setenv("VLX_BINARY_DIR", VLX_BINARY_DIR, 0);
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        // Nothing a test runs (our settings store, Qt's file dialogs) may write the user's settings.
+        std::string tmpl = (std::filesystem::temp_directory_path() / "vlx-test-config-XXXXXX").string();
+        if (mkdtemp(&tmpl[0])) {
+            config = tmpl;
+            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        }
+    }
+    ~test_env()
+    {
+        std::error_code ec;
+        if (!config.empty() && getpid() == owner) // not in a forked child
+            std::filesystem::remove_all(config, ec);
     }
 } const env;
 

@@ -1,3 +1,4 @@
+#include "plat_tmpreg.h"
 #include "vlx_shel.h"
 
 #include <QApplication>
@@ -6,6 +7,8 @@ int main(int argc, char** argv)
 {
     // Qt takes its own options out of argv here, before the profile path is joined.
     QApplication app(argc, argv);
+    // A session that ends the wizard mid-run leaves no temporary file behind.
+    plat::remove_temp_files_on_signals();
     const std::string tail = gui_command_tail(argc, argv);
     return gui_main(&app, nullptr, tail.c_str(), 0);
 }

@@ -9,16 +9,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
@@ -150,59 +145,6 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     EXPECT_EQ(vlxtest::slurp(dir / "log-self.vlx"), "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
 }
 
-// The names in a folder that start with prefix.
-std::vector<std::string> names_starting(const std::string& folder, const std::string& prefix)
-{
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        if (e.path().filename().string().rfind(prefix, 0) == 0)
-            names.push_back(e.path().filename());
-    return names;
-}
-
-// Starts VLXRUN with the three signals at their defaults (a caller that ignores them would pass
-// that on) and TMPDIR set; its output goes to files in the folder.
-pid_t start_vlxrun(const std::vector<std::string>& args, const std::string& folder, const std::string& tmpdir)
-{
-    std::vector<std::string> argv_text = {VLX_BINARY_DIR "/console/VLXRUN"};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argv_text)
-        argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-    std::vector<std::string> env_text = {"TMPDIR=" + tmpdir};
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "TMPDIR=", 7) != 0)
-            env_text.push_back(*e);
-    std::vector<char*> env;
-    for (std::string& e : env_text)
-        env.push_back(&e[0]);
-    env.push_back(nullptr);
-
-    vlxtest::spit(folder + "/stdin", "");
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 0, (folder + "/stdin").c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, (folder + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&fa, 2, (folder + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t sigs, none;
-    sigemptyset(&sigs);
-    sigemptyset(&none);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&sigs, sig);
-    posix_spawnattr_setsigdefault(&attr, &sigs);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &fa, &attr, argv.data(), env.data()) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&fa);
-    posix_spawnattr_destroy(&attr);
-    return pid;
-}
-
 TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
 {
     vlxtest::PdfWriter w;
@@ -214,7 +156,8 @@ TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(sig));
         vlxtest::spit(dest, "old document");
-        pid_t pid = start_vlxrun({"--src=" + dir / "long.pdf", "--dest=" + dest}, dir.path, tmp);
+        pid_t pid = vlxtest::start_program(VLX_BINARY_DIR "/console/VLXRUN",
+                                           {"--src=" + dir / "long.pdf", "--dest=" + dest}, dir.path, tmp);
         ASSERT_GT(pid, 0);
         // Both temporary files exist while a page's picture is being written.
         bool seen = false;
@@ -222,7 +165,8 @@ TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
         pid_t ended = 0;
         const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (!seen && !ended && std::chrono::steady_clock::now() < give_up) {
-            seen = !names_starting(tmp, "TMP").empty() && !names_starting(dir.path, ".vellix-").empty();
+            seen = !vlxtest::names_starting(tmp, "TMP").empty() &&
+                   !vlxtest::names_starting(dir.path, ".vellix-").empty();
             if (!seen)
                 ended = waitpid(pid, &status, WNOHANG);
         }
@@ -233,8 +177,8 @@ TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
         ASSERT_TRUE(seen) << "no page picture seen: " << vlxtest::slurp(dir / "stderr");
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
         EXPECT_EQ(vlxtest::slurp(dest), "old document");
-        EXPECT_EQ(names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
-        EXPECT_EQ(names_starting(tmp, ""), std::vector<std::string>{});
+        EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
+        EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
     }
 }
 
@@ -277,8 +221,8 @@ TEST_F(Vlxrun, WritableFileInAFolderClosedToNewFilesIsOverwrittenInPlace)
     ASSERT_EQ(stat(dest.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(vlxtest::mode_of(dest), 0666u);
-    EXPECT_EQ(names_starting(closed, ""), std::vector<std::string>{"out.doc"});
-    EXPECT_EQ(names_starting(tmp, ""), std::vector<std::string>{});
+    EXPECT_EQ(vlxtest::names_starting(closed, ""), std::vector<std::string>{"out.doc"});
+    EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
 }
 
 TEST_F(Vlxrun, ProfileLogFileGetsTheLinesFromBeforeTheNamesWereKnown)

@@ -119,6 +119,14 @@ struct TempFile {
 // given) gets its exit status, -1 when it could not run or did not exit.
 std::string command_output(const std::string& cmd, int* status = nullptr);
 
+// Starts program (no shell) with SIGINT, SIGTERM and SIGHUP at their defaults (a caller that
+// ignores them would pass that on) and TMPDIR set to tmpdir; its standard input is empty and its
+// output goes to the files "stdout" and "stderr" in folder. Returns its pid, or -1.
+int start_program(const std::string& program, const std::vector<std::string>& args,
+                  const std::string& folder, const std::string& tmpdir);
+// The names in a folder that start with prefix.
+std::vector<std::string> names_starting(const std::string& folder, const std::string& prefix);
+
 enum class Crypt { rc4_40, aes_128, aes_256 };
 // Runs qpdf (no shell) to encrypt in into out with the given user and owner
 // passwords; all permissions stay allowed. Returns false, with qpdf's output

@@ -5,9 +5,14 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <chrono>
+#include <csignal>
+#include <cstring>
 #include <functional>
+#include <thread>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -138,3 +143,41 @@ TEST_F(entry_test, InternalErrorEndsWithMinusOne)
     EXPECT_EQ(answer.seen[0].title, "Error");
     EXPECT_NE(answer.seen[0].text.find("Internal error"), std::string::npos);
 }
+
+TEST_F(entry_test, SignalDuringAQuickLaunchLeavesNoTemporaryFile)
+{
+    vlxtest::PdfWriter w;
+    for (int i = 0; i < 400; ++i)
+        w.add_page().text(72, 700, "Page " + std::to_string(i + 1)).fill_rect(72, 100, 400, 500, {0.2, 0.4, 0.6});
+    w.save(path("long.pdf"));
+    const std::string profile = write_file(
+        path("long.vlx"), "[Generic settings]\nsrc=" + path("long.pdf") + "\ndest=" + path("out.doc") + "\n");
+    const std::string tmp = path("tmp");
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(sig));
+        const int pid = vlxtest::start_program(VLX_BINARY_DIR "/wizard/vellix", {profile}, dir, tmp);
+        ASSERT_GT(pid, 0);
+        // Both temporary files exist while a page's picture is being written.
+        bool seen = false;
+        int status = 0, ended = 0;
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!seen && !ended && std::chrono::steady_clock::now() < give_up) {
+            seen = !vlxtest::names_starting(tmp, "TMP").empty() && !vlxtest::names_starting(dir, ".vellix-").empty();
+            if (!seen) {
+                ended = waitpid(pid, &status, WNOHANG);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
+        if (!ended) {
+            kill(pid, sig);
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        }
+        ASSERT_TRUE(seen) << "no page picture seen: " << read_file(path("stderr"));
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        EXPECT_FALSE(exists(path("out.doc")));
+        EXPECT_EQ(vlxtest::names_starting(dir, ".vellix-"), std::vector<std::string>{});
+        EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+    }
+}
+

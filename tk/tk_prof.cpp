@@ -8,8 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <ext/stdio_filebuf.h>
-#include <istream>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,17 +87,11 @@ std::string tk_profile::get_value(const std::string& section, const std::string&
 bool tk_profile::load(const std::string& path)
 {
     tk_log(2, "tk_profile::load(%s)", path.c_str());
-    // Opened once, without waiting: a FIFO or a device would block the read for ever.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat st;
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
-        fd = -1;
-    }
-    if (fd < 0)
+    // Only a regular file, opened without waiting: a FIFO or a device would block the read for ever.
+    std::string text;
+    if (plat::read_file(path, text, text.max_size()) != 0)
         throw tk_exception(TK_PROFILE_MISSING, 1);
-    __gnu_cxx::stdio_filebuf<char> file(fd, std::ios::in | std::ios::binary);
-    std::istream in(&file);
+    std::istringstream in(text);
     section_map* current = nullptr;
     std::string current_name;
     std::string line;

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -26,9 +27,21 @@ slot table[SLOTS];
 
 const int SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
+// The handler runs in any thread that does not hold the signals, so it waits for the sections other
+// threads hold (a file created but not yet recorded, a document half put in place); a section that
+// would start after the signal never does.
+std::atomic<int> held_sections{0};
+std::atomic<bool> ending{false};
+
 // Only async-signal-safe calls from here on.
 extern "C" void on_signal(int sig)
 {
+    ending.store(true);
+    // Bounded: a section is a file creation or a document's copy, never a wait on another thread
+    // in principle; a stuck one must not keep the process alive.
+    timespec ms{0, 1000000};
+    for (int i = 0; i < 10000 && held_sections.load() > 0; ++i)
+        ::nanosleep(&ms, nullptr);
     for (slot& s : table)
         if (s.state.load() == LIVE)
             ::unlink(s.path);
@@ -78,10 +91,18 @@ signal_hold::signal_hold()
 {
     sigset_t set = held_set();
     pthread_sigmask(SIG_BLOCK, &set, &saved_);
+    held_sections.fetch_add(1);
+    if (ending.load()) {
+        // Another thread is ending the process by a signal: start nothing it would leave behind.
+        held_sections.fetch_sub(1);
+        for (;;)
+            ::pause();
+    }
 }
 
 signal_hold::~signal_hold()
 {
+    held_sections.fetch_sub(1);
     pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
 }
 

@@ -23,8 +23,9 @@ private:
     int slot_ = -1;
 };
 
-// Holds SIGINT, SIGTERM and SIGHUP back in the calling thread while it lives, so that a file is
-// recorded before a signal can end the process, and a finished document is put in place whole.
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives, so that a file is recorded before a signal
+// can end the process, and a finished document is put in place whole. The calling thread does not
+// take them, and a handler running in another thread waits for the section to end.
 class signal_hold {
 public:
     signal_hold();

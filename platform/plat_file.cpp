@@ -45,7 +45,7 @@ std::string resolved_folder(const std::string& full)
 
 } // namespace
 
-int write_all(int fd, const std::string& data)
+int write_all(int fd, std::string_view data)
 {
     size_t done = 0;
     while (done < data.size()) {
@@ -174,7 +174,7 @@ int copy_into(const std::string& from, const std::string& to)
         } else if (n == 0) {
             break;
         } else {
-            e = write_all(out, chunk.substr(0, size_t(n)));
+            e = write_all(out, std::string_view(chunk).substr(0, size_t(n)));
         }
     }
     if (!e && ::fsync(out) != 0)

@@ -1,6 +1,7 @@
 #pragma once
 // File tests, temporary files and atomic replacement.
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 namespace plat {
@@ -20,7 +21,7 @@ std::string make_temp_file(int* err);
 
 // Writes all of data to fd, going on after interrupted and partial writes.
 // Returns 0 or an errno value.
-int write_all(int fd, const std::string& data);
+int write_all(int fd, std::string_view data);
 
 // Replaces path by a new file holding data: a temporary file in the same folder,
 // written, flushed and renamed over path. Returns 0 or an errno value.

@@ -110,9 +110,7 @@ void remove_temp_files_on_signals()
 {
     struct sigaction sa {};
     sa.sa_handler = on_signal;
-    sigemptyset(&sa.sa_mask);
-    for (int sig : SIGNALS)
-        sigaddset(&sa.sa_mask, sig);
+    sa.sa_mask = held_set();
     for (int sig : SIGNALS) {
         struct sigaction old {};
         // A signal the caller's parent set to be ignored stays ignored (nohup).

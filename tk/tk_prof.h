@@ -26,7 +26,8 @@ public:
     std::string get_value(const std::string& section, const std::string& key) const;
 
     // Merges the file into this profile; throws a level-1 tk_exception when it
-    // does not exist or is no regular file (a FIFO would never end). False when a key or bare line comes before any section.
+    // does not exist or is no regular file (a FIFO would never end). False when
+    // a key or bare line comes before any section.
     bool load(const std::string& path);
     // Replaces the file. False when it cannot be written, or when a name, key,
     // value or list line holds a line break (it would read back differently).

@@ -1,9 +1,9 @@
 #pragma once
 // The page raster: poppler's splash device, except that thin ruled shapes go to the underline and
 // rule processor instead of into the picture, and that no text is painted.
-#include <SplashOutputDev.h>
-
 #include "callback_guard.h"
+
+#include <SplashOutputDev.h>
 
 class pdf_uline_processor;
 class SplashBitmap;
@@ -39,7 +39,6 @@ private:
     bool capture_fill(GfxState* state, pdf_uline_processor& proc);
     bool capture_stroke(GfxState* state, pdf_uline_processor& proc);
     void fill_with(GfxState* state, bool eo);
-
 
     SplashBitmap* page_bitmap = nullptr;
     callback_guard guard;

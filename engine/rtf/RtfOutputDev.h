@@ -2,13 +2,13 @@
 // The output device of the text pass: collects a page's characters into the text page and
 // writes the RTF document around the pages: head, font table, sections, colour table, margins.
 #include "TextTypes.h"
+#include "callback_guard.h"
 #include "pdf_width_getter.h"
 #include "tk_singl.h"
 
 #include <OutputDev.h>
 
 #include <cstdio>
-#include "callback_guard.h"
 #include <string>
 
 namespace vlx {

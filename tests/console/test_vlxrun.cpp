@@ -17,11 +17,6 @@
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out, err;
-};
-
 class Vlxrun : public ::testing::Test {
 protected:
     Vlxrun()
@@ -31,18 +26,15 @@ protected:
         w.add_page().text(72, 700, "Second page text", "Times-Roman");
         w.save(src);
     }
-    // Runs VLXRUN in the work folder, after env (assignments or a command prefix), under a time
-    // limit: a run that blocks is a failure, not a hung suite.
-    Result run(const std::vector<std::string>& args, const std::string& env = "")
+    // Runs VLXRUN in the work folder with env added, after a command prefix, under a time limit: a
+    // run that blocks is a failure, not a hung suite.
+    vlxtest::proc_result run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {},
+                             const std::vector<std::string>& prefix = {})
     {
-        std::string cmd = "cd '" + dir.path + "' && " + env + " timeout -s KILL 120 '" VLX_BINARY_DIR "/console/VLXRUN'";
-        for (const std::string& a : args)
-            cmd += " '" + a + "'";
-        Result r;
-        r.out = vlxtest::command_output(cmd + " </dev/null 2>'" + dir.path + "/stderr'", &r.status);
-        r.err = vlxtest::slurp(dir / "stderr");
-        std::remove((dir / "stderr").c_str());
-        return r;
+        std::vector<std::string> argv = prefix;
+        argv.insert(argv.end(), {"timeout", "-s", "KILL", "120", vlxtest::vlxrun_path()});
+        argv.insert(argv.end(), args.begin(), args.end());
+        return vlxtest::run_program(argv, dir.path, env);
     }
     vlxtest::TempDir dir{"vlxrun"};
     std::string src = dir / "report.pdf";
@@ -87,7 +79,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         std::vector<std::string> args;
         std::string out, err;
         int status = 255;
-        std::string env;
+        std::map<std::string, std::string> env{};
     } rows[] = {
         {{}, "", usage},
         {{"--help"}, "", usage},
@@ -116,7 +108,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         {{src_opt, "--pages=5-9", "--dest=keep.doc"}, "Error:\nNone of the selected pages is in the document.\n", ""},
         {{src_opt, "--dest=keep.doc"},
          "Error:\nCannot create temporary file to store graphics. Make sure you have full access to the "
-         "temporary folder " + dir.path + "/none.\n", "", 255, "TMPDIR='" + dir.path + "/none'"},
+         "temporary folder " + dir.path + "/none.\n", "", 255, {{"TMPDIR", dir.path + "/none"}}},
         // the password is checked before the destination
         {{"--src=enc.pdf", "--pswd=wrong", "--dest=no/such/out.doc"}, "Error:\nIncorrect password\n", ""},
         {{src_opt, "--dest=" + dir.path}, "Error:\nDestination name should specify a file, not folder.\n", ""},
@@ -132,7 +124,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         for (const std::string& a : r.args)
             named += " " + a.substr(0, 40);
         SCOPED_TRACE(named);
-        Result got = run(r.args, r.env);
+        vlxtest::proc_result got = run(r.args, r.env);
         EXPECT_EQ(got.status, r.status);
         EXPECT_EQ(got.out, r.out);
         EXPECT_EQ(got.err, r.err);
@@ -156,8 +148,8 @@ TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(sig));
         vlxtest::spit(dest, "old document");
-        pid_t pid = vlxtest::start_program(VLX_BINARY_DIR "/console/VLXRUN",
-                                           {"--src=" + dir / "long.pdf", "--dest=" + dest}, dir.path, tmp);
+        pid_t pid = vlxtest::start_program(vlxtest::vlxrun_path(), {"--src=" + dir / "long.pdf", "--dest=" + dest},
+                                           dir.path, tmp);
         ASSERT_GT(pid, 0);
         // Both temporary files exist while a page's picture is being written.
         bool seen = false;
@@ -182,23 +174,23 @@ TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
     }
 }
 
-// A command prefix that runs VLXRUN as a user whom permission bits stop: "" when this process is
+// A command prefix that runs VLXRUN as a user whom permission bits stop: none when this process is
 // one, setpriv to nobody when root and that works; nothing otherwise.
-bool unprivileged_prefix(std::string& prefix)
+bool unprivileged_prefix(std::vector<std::string>& prefix)
 {
     if (geteuid() != 0) {
-        prefix = "";
+        prefix = {};
         return true;
     }
-    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
-    int status = -1;
-    vlxtest::command_output(prefix + " test -x '" VLX_BINARY_DIR "/console/VLXRUN' 2>&1", &status);
-    return status == 0;
+    prefix = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    std::vector<std::string> check = prefix;
+    check.insert(check.end(), {"test", "-x", vlxtest::vlxrun_path()});
+    return vlxtest::run_program(check).status == 0;
 }
 
 TEST_F(Vlxrun, WritableFileInAFolderClosedToNewFilesIsOverwrittenInPlace)
 {
-    std::string as_user;
+    std::vector<std::string> as_user;
     if (!unprivileged_prefix(as_user))
         GTEST_SKIP() << "running as root and no unprivileged user is usable through setpriv";
     const std::string tmp = dir / "tmp", closed = dir / "closed", dest = closed + "/out.doc";
@@ -213,7 +205,7 @@ TEST_F(Vlxrun, WritableFileInAFolderClosedToNewFilesIsOverwrittenInPlace)
     struct stat before;
     ASSERT_EQ(stat(dest.c_str(), &before), 0);
 
-    Result r = run({"--src=report.pdf", "--dest=" + dest}, "TMPDIR='" + tmp + "' " + as_user);
+    vlxtest::proc_result r = run({"--src=report.pdf", "--dest=" + dest}, {{"TMPDIR", tmp}}, as_user);
     chmod(closed.c_str(), 0755);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(vlxtest::slurp(dest).rfind("{\\rtf", 0), 0u);
@@ -229,7 +221,7 @@ TEST_F(Vlxrun, ProfileLogFileGetsTheLinesFromBeforeTheNamesWereKnown)
 {
     vlxtest::spit(dir / "log.vlx", "[Generic settings]\r\nlogfile=run.log\r\n");
     vlxtest::spit(dir / "run.log", "old lines");
-    Result r = run({"--profile=log.vlx", "--src=report.pdf", "--pages=5-5"});
+    vlxtest::proc_result r = run({"--profile=log.vlx", "--src=report.pdf", "--pages=5-5"});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(vlxtest::slurp(dir / "run.log"), "Error:\nInvalid page range\r\n");
     r = run({"--profile=log.vlx", "--src=report.pdf"});
@@ -239,7 +231,7 @@ TEST_F(Vlxrun, ProfileLogFileGetsTheLinesFromBeforeTheNamesWereKnown)
 
 TEST_F(Vlxrun, DefaultDestinationIsTheSourceWithDoc)
 {
-    Result r = run({"--src=report.pdf"});
+    vlxtest::proc_result r = run({"--src=report.pdf"});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(r.out + r.err, "");
     std::string rtf = vlxtest::slurp(dir / "report.doc");

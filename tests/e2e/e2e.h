@@ -5,25 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
 namespace e2e {
 
+using vlxtest::proc_result;
+using vlxtest::run_program;
 using vlxtest::slurp;
 using vlxtest::spit;
 using vlxtest::TempDir;
-
-struct proc_result {
-    int status = -1; // 128 + n after signal n
-    std::string out, err;
-    std::string describe() const;
-};
-
-proc_result run_program(const std::vector<std::string>& argv, const std::string& cwd = "",
-                        const std::map<std::string, std::string>& env = {});
-std::string vlxrun_path();
+using vlxtest::vlxrun_path;
 
 bool exists(const std::string& path);
 std::vector<std::string> list_dir(const std::string& dir);

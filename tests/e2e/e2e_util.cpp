@@ -5,28 +5,6 @@
 
 namespace e2e {
 
-std::string proc_result::describe() const
-{
-    return "status " + std::to_string(status) + "\n--- stdout (start) ---\n" + out.substr(0, 600) +
-           "\n--- stderr (start) ---\n" + err.substr(0, 2000);
-}
-
-proc_result run_program(const std::vector<std::string>& argv, const std::string& cwd,
-                        const std::map<std::string, std::string>& env)
-{
-    TempDir io("vlxe2eio");
-    std::string cmd = (cwd.empty() ? "" : "cd '" + cwd + "' && ") + "exec env";
-    for (const auto& kv : env)
-        cmd += " '" + kv.first + "=" + kv.second + "'";
-    for (const std::string& a : argv)
-        cmd += " '" + a + "'";
-    proc_result r;
-    r.out = vlxtest::command_output(cmd + " </dev/null 2>'" + io / "err" + "'", &r.status);
-    r.err = slurp(io / "err");
-    return r;
-}
-
-std::string vlxrun_path() { return VLX_BINARY_DIR "/console/VLXRUN"; }
 bool exists(const std::string& path) { return std::filesystem::exists(path); }
 
 std::vector<std::string> list_dir(const std::string& dir)

@@ -1,3 +1,4 @@
+#include "scoped_env.h"
 #include "vlx_testsupport.h"
 
 #include <csignal>
@@ -30,6 +31,30 @@ std::string command_output(const std::string& cmd, int* status)
         *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     return out;
 }
+
+std::string proc_result::describe() const
+{
+    return "status " + std::to_string(status) + "\n--- stdout (start) ---\n" + out.substr(0, 600) +
+           "\n--- stderr (start) ---\n" + err.substr(0, 2000);
+}
+
+proc_result run_program(const std::vector<std::string>& argv, const std::string& cwd,
+                        const std::map<std::string, std::string>& env)
+{
+    TempDir io("vlxio");
+    spit(io / "in", "");
+    std::string cmd = (cwd.empty() ? "" : "cd '" + cwd + "' && ") + "env";
+    for (const auto& kv : env)
+        cmd += " '" + kv.first + "=" + kv.second + "'";
+    for (const std::string& a : argv)
+        cmd += " '" + a + "'";
+    proc_result r;
+    r.out = command_output(cmd + " <'" + io / "in" + "' 2>'" + io / "err" + "'", &r.status);
+    r.err = slurp(io / "err");
+    return r;
+}
+
+std::string vlxrun_path() { return VLX_BINARY_DIR "/console/VLXRUN"; }
 
 int start_program(const std::string& program, const std::vector<std::string>& args,
                   const std::string& folder, const std::string& tmpdir)

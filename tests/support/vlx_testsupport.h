@@ -1,5 +1,5 @@
 // Test helpers shared by every test program: a PDF writer with exact content,
-// temporary paths, qpdf encryption and an RTF brace checker.
+// temporary paths, programs run, qpdf encryption and an RTF brace checker.
 //
 //   vlxtest::PdfWriter w;
 //   vlxtest::PdfPage& p = w.add_page(612, 792);          // Letter, /Rotate 0
@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,6 +119,18 @@ struct TempFile {
 // Runs cmd through the shell and returns what it writes to stdout; *status (when
 // given) gets its exit status, -1 when it could not run or did not exit.
 std::string command_output(const std::string& cmd, int* status = nullptr);
+
+struct proc_result {
+    int status = -1; // 128 + n after signal n
+    std::string out, err;
+    std::string describe() const;
+};
+// Runs argv through the shell, in cwd (when given) with env added to its environment; its
+// standard input is an empty file, its output and error output are returned.
+proc_result run_program(const std::vector<std::string>& argv, const std::string& cwd = "",
+                        const std::map<std::string, std::string>& env = {});
+// The console program of the build under test.
+std::string vlxrun_path();
 
 // Starts program (no shell) with SIGINT, SIGTERM and SIGHUP at their defaults (a caller that
 // ignores them would pass that on) and TMPDIR set to tmpdir; its standard input is empty and its

@@ -6,14 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
-#include <thread>
 
 namespace {
 
@@ -139,35 +137,18 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
 
 TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
 {
-    vlxtest::PdfWriter w;
-    for (int i = 0; i < 400; ++i)
-        w.add_page().text(72, 700, "Page " + std::to_string(i + 1)).fill_rect(72, 100, 400, 500, {0.2, 0.4, 0.6});
-    w.save(dir / "long.pdf");
+    vlxtest::write_long_pdf(dir / "long.pdf");
     const std::string tmp = dir / "tmp", dest = dir / "out.doc";
     ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(sig));
         vlxtest::spit(dest, "old document");
-        pid_t pid = vlxtest::start_program(vlxtest::vlxrun_path(), {"--src=" + dir / "long.pdf", "--dest=" + dest},
-                                           dir.path, tmp);
-        ASSERT_GT(pid, 0);
-        // Both temporary files exist while a page's picture is being written.
-        bool seen = false;
-        int status = 0;
-        pid_t ended = 0;
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!seen && !ended && std::chrono::steady_clock::now() < give_up) {
-            seen = !vlxtest::names_starting(tmp, "TMP").empty() &&
-                   !vlxtest::names_starting(dir.path, ".vellix-").empty();
-            if (!seen)
-                ended = waitpid(pid, &status, WNOHANG);
-        }
-        if (!ended) {
-            kill(pid, sig);
-            ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        }
-        ASSERT_TRUE(seen) << "no page picture seen: " << vlxtest::slurp(dir / "stderr");
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        const vlxtest::SignalledRun r = vlxtest::signal_while_writing(
+            vlxtest::vlxrun_path(), {"--src=" + dir / "long.pdf", "--dest=" + dest}, dir.path, tmp, sig);
+        ASSERT_GT(r.pid, 0);
+        ASSERT_TRUE(r.reaped);
+        ASSERT_TRUE(r.seen) << "no page picture seen: " << vlxtest::slurp(dir / "stderr");
+        EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == sig) << r.status;
         EXPECT_EQ(vlxtest::slurp(dest), "old document");
         EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
         EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});

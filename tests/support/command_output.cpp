@@ -1,6 +1,7 @@
 #include "scoped_env.h"
 #include "vlx_testsupport.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 
 extern char** environ;
 
@@ -104,6 +106,39 @@ std::vector<std::string> names_starting(const std::string& folder, const std::st
         if (e.path().filename().string().rfind(prefix, 0) == 0)
             names.push_back(e.path().filename());
     return names;
+}
+
+void write_long_pdf(const std::string& path)
+{
+    PdfWriter w;
+    for (int i = 0; i < 400; ++i)
+        w.add_page().text(72, 700, "Page " + std::to_string(i + 1)).fill_rect(72, 100, 400, 500, {0.2, 0.4, 0.6});
+    w.save(path);
+}
+
+SignalledRun signal_while_writing(const std::string& program, const std::vector<std::string>& args,
+                                  const std::string& folder, const std::string& tmpdir, int sig)
+{
+    SignalledRun r;
+    r.pid = start_program(program, args, folder, tmpdir);
+    if (r.pid <= 0)
+        return r;
+    pid_t ended = 0;
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!r.seen && !ended && std::chrono::steady_clock::now() < give_up) {
+        r.seen = !names_starting(tmpdir, "TMP").empty() && !names_starting(folder, ".vellix-").empty();
+        if (!r.seen) {
+            ended = waitpid(r.pid, &r.status, WNOHANG);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    if (ended)
+        r.reaped = true;
+    else {
+        kill(r.pid, sig);
+        r.reaped = waitpid(r.pid, &r.status, 0) == r.pid;
+    }
+    return r;
 }
 
 }  // namespace vlxtest

@@ -1,5 +1,5 @@
 // Test helpers shared by every test program: a PDF writer with exact content,
-// temporary paths, programs run, qpdf encryption and an RTF brace checker.
+// temporary paths, programs run and signalled, qpdf encryption and an RTF brace checker.
 //
 //   vlxtest::PdfWriter w;
 //   vlxtest::PdfPage& p = w.add_page(612, 792);          // Letter, /Rotate 0
@@ -139,6 +139,21 @@ int start_program(const std::string& program, const std::vector<std::string>& ar
                   const std::string& folder, const std::string& tmpdir);
 // The names in a folder that start with prefix.
 std::vector<std::string> names_starting(const std::string& folder, const std::string& prefix);
+
+// Saves a 400-page document, each page with text and a filled rectangle: long enough to convert
+// that a run can be caught while it writes a page's picture.
+void write_long_pdf(const std::string& path);
+struct SignalledRun {
+    int pid = -1;        // -1: not started
+    bool seen = false;   // both temporary files were there before it ended
+    bool reaped = false; // its wait status was collected
+    int status = 0;      // that wait status
+};
+// Starts the program as start_program does, waits (60 s at most) until both a "TMP*" file in
+// tmpdir and a ".vellix-*" file in folder exist, which is while a page's picture is being
+// written, or until it ends; then sends it sig and waits for it.
+SignalledRun signal_while_writing(const std::string& program, const std::vector<std::string>& args,
+                                  const std::string& folder, const std::string& tmpdir, int sig);
 
 enum class Crypt { rc4_40, aes_128, aes_256 };
 // Runs qpdf (no shell) to encrypt in into out with the given user and owner

@@ -5,11 +5,9 @@
 #include <QApplication>
 #include <QTimer>
 
-#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <functional>
-#include <thread>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -146,35 +144,19 @@ TEST_F(entry_test, InternalErrorEndsWithMinusOne)
 
 TEST_F(entry_test, SignalDuringAQuickLaunchLeavesNoTemporaryFile)
 {
-    vlxtest::PdfWriter w;
-    for (int i = 0; i < 400; ++i)
-        w.add_page().text(72, 700, "Page " + std::to_string(i + 1)).fill_rect(72, 100, 400, 500, {0.2, 0.4, 0.6});
-    w.save(path("long.pdf"));
+    vlxtest::write_long_pdf(path("long.pdf"));
     const std::string profile = write_file(
         path("long.vlx"), "[Generic settings]\nsrc=" + path("long.pdf") + "\ndest=" + path("out.doc") + "\n");
     const std::string tmp = path("tmp");
     ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(sig));
-        const int pid = vlxtest::start_program(VLX_BINARY_DIR "/wizard/vellix", {profile}, dir, tmp);
-        ASSERT_GT(pid, 0);
-        // Both temporary files exist while a page's picture is being written.
-        bool seen = false;
-        int status = 0, ended = 0;
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!seen && !ended && std::chrono::steady_clock::now() < give_up) {
-            seen = !vlxtest::names_starting(tmp, "TMP").empty() && !vlxtest::names_starting(dir, ".vellix-").empty();
-            if (!seen) {
-                ended = waitpid(pid, &status, WNOHANG);
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-        }
-        if (!ended) {
-            kill(pid, sig);
-            ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        }
-        ASSERT_TRUE(seen) << "no page picture seen: " << read_file(path("stderr"));
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        const vlxtest::SignalledRun r =
+            vlxtest::signal_while_writing(VLX_BINARY_DIR "/wizard/vellix", {profile}, dir, tmp, sig);
+        ASSERT_GT(r.pid, 0);
+        ASSERT_TRUE(r.reaped);
+        ASSERT_TRUE(r.seen) << "no page picture seen: " << read_file(path("stderr"));
+        EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == sig) << r.status;
         EXPECT_FALSE(exists(path("out.doc")));
         EXPECT_EQ(vlxtest::names_starting(dir, ".vellix-"), std::vector<std::string>{});
         EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});

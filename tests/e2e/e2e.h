@@ -80,6 +80,8 @@ RtfDoc parse_rtf(const std::string& rtf, bool closing = true);
 
 // Visible text: destinations, tables, pictures and field instructions dropped; marks as blanks.
 std::string rtf_plain_text(const std::string& rtf);
+// The visible text of every "{\\ul " group, joined.
+std::string rtf_underlined_text(const std::string& rtf);
 std::vector<std::string> words_of(const std::string& text); // runs of letters and digits
 std::vector<std::string> rtf_words(const std::string& rtf);
 // True when needles appear in hay in this order, not necessarily adjacent.

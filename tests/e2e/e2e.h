@@ -106,11 +106,16 @@ protected:
         w.save(work / name);
         return work / name;
     }
-    proc_result vlxrun(const std::vector<std::string>& args, const std::string& tmp = "")
+    // VLXRUN in work with TMPDIR child_tmp unless tmp, under wrap (such as prlimit); it must
+    // leave no temporary file.
+    proc_result vlxrun(const std::vector<std::string>& args, const std::string& tmp = "",
+                       std::vector<std::string> wrap = {})
     {
-        std::vector<std::string> argv{vlxrun_path()};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return run_program(argv, work.path, {{"TMPDIR", tmp.empty() ? child_tmp.path : tmp}});
+        wrap.push_back(vlxrun_path());
+        wrap.insert(wrap.end(), args.begin(), args.end());
+        proc_result r = run_program(wrap, work.path, {{"TMPDIR", tmp.empty() ? child_tmp.path : tmp}});
+        EXPECT_TRUE(list_dir(child_tmp.path).empty()) << "temporary files left behind";
+        return r;
     }
     Conversion convert(const std::string& src, const std::string& dest, const std::vector<std::string>& extra = {})
     {
@@ -118,7 +123,6 @@ protected:
         args.insert(args.end(), extra.begin(), extra.end());
         Conversion c{vlxrun(args), exists(dest) ? slurp(dest) : "", {}};
         c.doc = parse_rtf(c.rtf);
-        EXPECT_TRUE(list_dir(child_tmp.path).empty()) << "temporary files left behind";
         return c;
     }
     Conversion convert_report(const std::vector<std::string>& extra = {})

@@ -72,6 +72,8 @@ RtfDoc parse_rtf(const std::string& rtf, bool closing = true);
 
 // Visible text: destinations, tables, pictures and field instructions dropped; marks as blanks.
 std::string rtf_plain_text(const std::string& rtf);
+// The visible text of every "{\\ul " group, joined.
+std::string rtf_underlined_text(const std::string& rtf);
 std::vector<std::string> words_of(const std::string& text); // runs of letters and digits
 std::vector<std::string> rtf_words(const std::string& rtf);
 // True when needles appear in hay in this order, not necessarily adjacent.
@@ -96,11 +98,16 @@ protected:
         w.save(work / name);
         return work / name;
     }
-    proc_result vlxrun(const std::vector<std::string>& args, const std::string& tmp = "")
+    // VLXRUN in work with TMPDIR child_tmp unless tmp, under wrap (such as prlimit); it must
+    // leave no temporary file.
+    proc_result vlxrun(const std::vector<std::string>& args, const std::string& tmp = "",
+                       std::vector<std::string> wrap = {})
     {
-        std::vector<std::string> argv{vlxrun_path()};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return run_program(argv, work.path, {{"TMPDIR", tmp.empty() ? child_tmp.path : tmp}});
+        wrap.push_back(vlxrun_path());
+        wrap.insert(wrap.end(), args.begin(), args.end());
+        proc_result r = run_program(wrap, work.path, {{"TMPDIR", tmp.empty() ? child_tmp.path : tmp}});
+        EXPECT_TRUE(list_dir(child_tmp.path).empty()) << "temporary files left behind";
+        return r;
     }
     Conversion convert(const std::string& src, const std::string& dest, const std::vector<std::string>& extra = {})
     {
@@ -108,7 +115,6 @@ protected:
         args.insert(args.end(), extra.begin(), extra.end());
         Conversion c{vlxrun(args), exists(dest) ? slurp(dest) : "", {}};
         c.doc = parse_rtf(c.rtf);
-        EXPECT_TRUE(list_dir(child_tmp.path).empty()) << "temporary files left behind";
         return c;
     }
     Conversion convert_report(const std::vector<std::string>& extra = {})

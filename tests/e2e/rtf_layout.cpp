@@ -182,6 +182,18 @@ std::string rtf_plain_text(const std::string& rtf)
     return out;
 }
 
+std::string rtf_underlined_text(const std::string& rtf)
+{
+    std::string out;
+    for (size_t p = rtf.find("{\\ul "); p != std::string::npos; p = rtf.find("{\\ul ", p + 1)) {
+        size_t close = rtf.find('}', p + 5);
+        if (close == std::string::npos)
+            break;
+        out += rtf_plain_text(rtf.substr(p + 5, close - p - 5));
+    }
+    return out;
+}
+
 std::vector<std::string> words_of(const std::string& text)
 {
     std::vector<std::string> words(1);

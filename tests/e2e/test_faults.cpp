@@ -18,31 +18,28 @@ protected:
         make_report(w);
         src = save(w, "report.pdf");
     }
-    // report.doc holds OLD before: afterwards untouched (failure) or complete, and no temporary file.
-    proc_result run_over_old(const std::vector<std::string>& argv, const std::string& tmp = "")
+    // VLXRUN from report.pdf to report.doc, which holds OLD before: afterwards untouched (failure)
+    // or complete.
+    proc_result run_over_old(const std::vector<std::string>& extra = {}, const std::string& tmp = "",
+                             const std::vector<std::string>& wrap = {})
     {
         spit(work / "report.doc", OLD);
-        proc_result r = run_program(argv, work.path, {{"TMPDIR", tmp.empty() ? child_tmp.path : tmp}});
+        std::vector<std::string> a{"--src=report.pdf", "--dest=report.doc"};
+        a.insert(a.end(), extra.begin(), extra.end());
+        proc_result r = vlxrun(a, tmp, wrap);
         EXPECT_TRUE(r.status == 0 || r.status == 255) << r.describe();
         std::string now = slurp(work / "report.doc");
         EXPECT_EQ(r.status == 0 ? parse_rtf(now).error : now, r.status == 0 ? "" : OLD)
             << "a failed run changed the existing destination, or a finished one left it incomplete";
         EXPECT_EQ(list_dir(work.path), (std::vector<std::string>{"report.doc", "report.pdf"}));
-        EXPECT_TRUE(list_dir(child_tmp.path).empty()) << "temporary files left behind";
         return r;
-    }
-    std::vector<std::string> args(const std::vector<std::string>& extra = {})
-    {
-        std::vector<std::string> a{vlxrun_path(), "--src=report.pdf", "--dest=report.doc"};
-        a.insert(a.end(), extra.begin(), extra.end());
-        return a;
     }
 };
 
 TEST_F(Faults, FailureInTheMiddleOfTheRunKeepsTheOldDestination)
 {
     // the page picture needs a temporary file: a missing temporary folder fails the first page
-    proc_result r = run_over_old(args(), child_tmp / "missing");
+    proc_result r = run_over_old({}, child_tmp / "missing");
     EXPECT_EQ(r.status, 255) << r.describe();
     EXPECT_EQ(r.out.rfind("Error:\n", 0), 0u) << r.describe();
 }
@@ -51,14 +48,13 @@ TEST_F(Faults, WriteFailuresAreNotReportedAsSuccess)
 {
     // A file-size limit makes writes fail with EFBIG instead of killing the process.
     std::signal(SIGXFSZ, SIG_IGN);
-    const size_t n = convert_report().rtf.size();
+    const size_t n = convert(src, work / "report.doc").rtf.size();
     // The JPEG of page 1 is about a third of the document: the limits fail the first picture,
     // its temporary JPEG, the second page and the last bytes.
     for (size_t limit : {size_t(4000), n / 4, n / 2, n - 100}) {
         SCOPED_TRACE("file size limit " + std::to_string(limit));
-        std::vector<std::string> a = args();
-        a.insert(a.begin(), {"prlimit", "--fsize=" + std::to_string(limit), "--"});
-        EXPECT_EQ(run_over_old(a).status, 255) << "a document cut short by write errors was reported as finished";
+        EXPECT_EQ(run_over_old({}, "", {"prlimit", "--fsize=" + std::to_string(limit), "--"}).status, 255)
+            << "a document cut short by write errors was reported as finished";
     }
     std::signal(SIGXFSZ, SIG_DFL);
 }
@@ -81,7 +77,7 @@ TEST_F(Faults, TruncatedOrCorruptSourceNeverLeavesAPartialDocument)
     for (const auto& cs : cases) {
         SCOPED_TRACE(cs.first);
         spit(src, cs.second);
-        proc_result r = run_over_old(args());
+        proc_result r = run_over_old();
         EXPECT_TRUE(r.status == 0 || r.out.find("Error:") != std::string::npos) << r.describe();
     }
 }
@@ -91,8 +87,8 @@ TEST_F(Faults, RefusedSourceLeavesTheDestinationAlone)
     spit(work / "plain.pdf", slurp(src));
     ASSERT_TRUE(vlxtest::qpdf_encrypt(work / "plain.pdf", src, vlxtest::Crypt::aes_256, "right", "right-owner"));
     std::remove((work / "plain.pdf").c_str());
-    EXPECT_EQ(run_over_old(args({"--pswd=wrong"})).out, "Error:\nIncorrect password\n");
-    EXPECT_EQ(run_over_old(args()).status, 255) << "no password given";
+    EXPECT_EQ(run_over_old({"--pswd=wrong"}).out, "Error:\nIncorrect password\n");
+    EXPECT_EQ(run_over_old().status, 255) << "no password given";
 }
 
 TEST_F(Faults, StandardOutputCarriesOnlyTheDocument)

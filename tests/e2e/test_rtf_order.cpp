@@ -45,9 +45,7 @@ TEST_F(E2e, ReportHasEveryPieceInFileOrder)
     // red (255,0,0) is the palette's (250,0,0): 5*36+1; blue is (0,0,250): 6
     EXPECT_NE(p1.body.find("\\cf181 "), std::string::npos);
     EXPECT_NE(p1.body.find("\\cf6 "), std::string::npos);
-    std::string ul;
-    for (size_t p = p1.body.find("{\\ul "); p != std::string::npos; p = p1.body.find("{\\ul ", p + 1))
-        ul += rtf_plain_text(p1.body.substr(p + 5, p1.body.find('}', p + 5) - p - 5));
+    std::string ul = rtf_underlined_text(p1.body);
     EXPECT_NE(ul.find("Important"), std::string::npos) << ul;
     EXPECT_EQ(ul.find("notice"), std::string::npos) << ul;
     EXPECT_EQ(ul.find("Quarterly"), std::string::npos) << ul;
@@ -60,10 +58,7 @@ TEST_F(E2e, DashedRuleUnderAWordIsAnUnderline)
     w.add_page().text(72, 700, "Dashed words", "Helvetica", 12).line(72, 699, 115, 699, 1.5, {}, {2, 1});
     Conversion c = convert(save(w, "dashed.pdf"), work / "dashed.doc");
     EXPECT_CONVERTED(c);
-    std::string ul;
-    for (size_t p = c.rtf.find("{\\ul "); p != std::string::npos; p = c.rtf.find("{\\ul ", p + 1))
-        ul += rtf_plain_text(c.rtf.substr(p + 5, c.rtf.find('}', p + 5) - p - 5));
-    EXPECT_EQ(ul, "Dashed");
+    EXPECT_EQ(rtf_underlined_text(c.rtf), "Dashed");
 }
 
 TEST_F(E2e, FramedPagesAnchorThePictureAndTheFramesOnTheirPage)

@@ -1,6 +1,5 @@
 #include "e2e.h"
 
-#include <algorithm>
 #include <filesystem>
 
 namespace e2e {
@@ -28,15 +27,6 @@ proc_result run_program(const std::vector<std::string>& argv, const std::string&
 
 std::string vlxrun_path() { return VLX_BINARY_DIR "/console/VLXRUN"; }
 bool exists(const std::string& path) { return std::filesystem::exists(path); }
-
-std::vector<std::string> list_dir(const std::string& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 size_t count_of(const std::string& s, const std::string& what)
 {

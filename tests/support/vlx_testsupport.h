@@ -124,7 +124,7 @@ std::string command_output(const std::string& cmd, int* status = nullptr);
 // output goes to the files "stdout" and "stderr" in folder. Returns its pid, or -1.
 int start_program(const std::string& program, const std::vector<std::string>& args,
                   const std::string& folder, const std::string& tmpdir);
-// The names in a folder that start with prefix.
+// The names in a folder that start with prefix, sorted.
 std::vector<std::string> names_starting(const std::string& folder, const std::string& prefix);
 
 enum class Crypt { rc4_40, aes_128, aes_256 };

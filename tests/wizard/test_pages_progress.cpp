@@ -10,7 +10,6 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -41,14 +40,7 @@ struct progress_test : rig_env<0, true> {
         return "";
     }
     // The hidden files the run writes beside the destination.
-    std::vector<std::string> temporaries()
-    {
-        std::vector<std::string> found;
-        for (const auto& e : std::filesystem::directory_iterator(dir))
-            if (e.path().filename().string().rfind(".vellix-", 0) == 0)
-                found.push_back(e.path().string());
-        return found;
-    }
+    std::vector<std::string> temporaries() { return vlxtest::names_starting(dir, ".vellix-"); }
 };
 
 // A normal run: the pages before the progress page are there to go back to.

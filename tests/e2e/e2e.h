@@ -18,7 +18,7 @@ using vlxtest::TempDir;
 using vlxtest::vlxrun_path;
 
 bool exists(const std::string& path);
-std::vector<std::string> list_dir(const std::string& dir);
+inline std::vector<std::string> list_dir(const std::string& dir) { return vlxtest::names_starting(dir, ""); }
 size_t count_of(const std::string& s, const std::string& what);
 
 // One headless soffice run into outdir/<name>.<fmt>; "" on success, else what went wrong.

@@ -1,20 +1,10 @@
 #include "e2e.h"
 
-#include <algorithm>
 #include <filesystem>
 
 namespace e2e {
 
 bool exists(const std::string& path) { return std::filesystem::exists(path); }
-
-std::vector<std::string> list_dir(const std::string& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 size_t count_of(const std::string& s, const std::string& what)
 {

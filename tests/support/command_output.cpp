@@ -1,6 +1,7 @@
 #include "scoped_env.h"
 #include "vlx_testsupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -105,6 +106,7 @@ std::vector<std::string> names_starting(const std::string& folder, const std::st
     for (const auto& e : std::filesystem::directory_iterator(folder))
         if (e.path().filename().string().rfind(prefix, 0) == 0)
             names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
     return names;
 }
 

@@ -137,7 +137,7 @@ std::string vlxrun_path();
 // output goes to the files "stdout" and "stderr" in folder. Returns its pid, or -1.
 int start_program(const std::string& program, const std::vector<std::string>& args,
                   const std::string& folder, const std::string& tmpdir);
-// The names in a folder that start with prefix.
+// The names in a folder that start with prefix, sorted.
 std::vector<std::string> names_starting(const std::string& folder, const std::string& prefix);
 
 // Saves a 400-page document, each page with text and a filled rectangle: long enough to convert

@@ -10,13 +10,18 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <future>
 #include <thread>
 
 namespace {
 
 const int WAIT_MS = 60000;
+// The failure as the box and the page show it: on one line.
+const std::string CANNOT_READ_ONE_LINE = [] {
+    std::string text = PDF_CANNOT_READ_TEXT;
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}();
 
 struct progress_test : rig_env<0, true> {
     void start(const std::string& src, const std::string& dest, const std::string& pages = "")
@@ -41,14 +46,7 @@ struct progress_test : rig_env<0, true> {
         return "";
     }
     // The hidden files the run writes beside the destination.
-    std::vector<std::string> temporaries()
-    {
-        std::vector<std::string> found;
-        for (const auto& e : std::filesystem::directory_iterator(dir))
-            if (e.path().filename().string().rfind(".vellix-", 0) == 0)
-                found.push_back(e.path().string());
-        return found;
-    }
+    std::vector<std::string> temporaries() { return vlxtest::names_starting(dir, ".vellix-"); }
 };
 
 // A normal run: the pages before the progress page are there to go back to.
@@ -118,9 +116,7 @@ TEST_F(progress_test, RunFailingBeforeTheTimerLeavesThePageAtZero)
     ASSERT_TRUE(QTest::qWaitFor([&] { return failed_and_idle(); }, WAIT_MS));
     QTest::qWait(450); // two ticks' worth: none may move the page
     ASSERT_EQ(box_count(), 1u);
-    std::string one_line = PDF_CANNOT_READ_TEXT;
-    std::replace(one_line.begin(), one_line.end(), '\n', ' ');
-    EXPECT_EQ(boxes[0].text, one_line);
+    EXPECT_EQ(boxes[0].text, CANNOT_READ_ONE_LINE);
     EXPECT_EQ(boxes[0].caption, "Vellix 4.1  Error");
     EXPECT_TRUE(boxes[0].on_gui); // raised on the worker, shown by the interface thread
     EXPECT_TRUE(rig->job.run_failed);
@@ -131,7 +127,7 @@ TEST_F(progress_test, RunFailingBeforeTheTimerLeavesThePageAtZero)
     // The page says so; a quick launch has no files page to go back to.
     EXPECT_EQ(intro(), progress_page::FAILED_TEXT);
     EXPECT_EQ(status().toStdString(),
-              one_line + "\n\nSource file: " + path("junk.pdf") + "\nDestination file: " + path("out.doc"));
+              CANNOT_READ_ONE_LINE + "\n\nSource file: " + path("junk.pdf") + "\nDestination file: " + path("out.doc"));
     for (int id : {wizard_shell::ID_BACK, wizard_shell::ID_NEXT, wizard_shell::ID_FINISH})
         EXPECT_FALSE(enabled(id)) << id;
     EXPECT_TRUE(enabled(wizard_shell::ID_CANCEL));
@@ -151,11 +147,9 @@ TEST_F(failed_run_test, FailedRunSaysSoKeepsTheOldFileAndBackLeadsToTheFiles)
     rig->shell.press_next();
     ASSERT_EQ(rig->page(), IDD_PROGRESS);
     ASSERT_TRUE(QTest::qWaitFor([&] { return box_count() == 2 && enabled(wizard_shell::ID_BACK); }, WAIT_MS));
-    std::string one_line = PDF_CANNOT_READ_TEXT;
-    std::replace(one_line.begin(), one_line.end(), '\n', ' ');
-    EXPECT_EQ(taken_boxes().back().text, one_line);
+    EXPECT_EQ(taken_boxes().back().text, CANNOT_READ_ONE_LINE);
     EXPECT_EQ(intro(), progress_page::FAILED_TEXT);
-    EXPECT_EQ(status().toStdString(), one_line + "\n\nSource file: " + src + "\nDestination file: " + dest);
+    EXPECT_EQ(status().toStdString(), CANNOT_READ_ONE_LINE + "\n\nSource file: " + src + "\nDestination file: " + dest);
     EXPECT_FALSE(enabled(wizard_shell::ID_NEXT));
     EXPECT_FALSE(enabled(wizard_shell::ID_FINISH));
     EXPECT_EQ(read_file(dest), "old"); // Yes allowed a replacement; nothing replaced it

@@ -5,6 +5,7 @@
 #include "g_f_dlg.h"
 #include "g_marsh.h"
 #include "g_wiz_sh.h"
+#include "scoped_env.h"
 #include "test_frame_answerer.h"
 #include "tk_errh.h"
 #include "tk_except.h"
@@ -21,12 +22,9 @@
 
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include <stdlib.h>
 
 // Check boxes and radios only react on their indicator and text, which a
 // stretched widget's centre can miss.
@@ -66,12 +64,13 @@ struct box_record {
 
 class wizard_env : public ::testing::Test {
 protected:
+    // Members, not SetUp: XDG_CONFIG_HOME goes back to the program's private folder with the fixture.
+    vlxtest::TempDir folder{"vlx-wizard-test-"};
+    vlxtest::EnvVar config_home{"XDG_CONFIG_HOME", folder.path.c_str()};
+    const std::string& dir = folder.path;
+
     void SetUp() override
     {
-        char tmpl[] = "/tmp/vlx-wizard-test-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
         gui_clear_exit_request();
         wizard_shell::set_box_hook([this](box_kind k, const std::string& caption, const std::string& text, int style) {
             std::lock_guard<std::mutex> hold(lock);
@@ -101,8 +100,6 @@ protected:
         file_dialog::set_chooser(nullptr);
         wizard_shell::set_help_file("");
         gui_clear_exit_request();
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
     }
 
     std::string path(const std::string& name) const { return dir + "/" + name; }
@@ -119,14 +116,10 @@ protected:
 
     std::string write_file(const std::string& p, const std::string& bytes)
     {
-        std::ofstream(p, std::ios::binary) << bytes;
+        vlxtest::spit(p, bytes);
         return p;
     }
-    static std::string read_file(const std::string& p)
-    {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    static std::string read_file(const std::string& p) { return vlxtest::slurp(p); }
     static bool exists(const std::string& p) { return std::filesystem::exists(p); }
 
     std::vector<box_record> taken_boxes()
@@ -136,7 +129,6 @@ protected:
     }
     size_t box_count() { return taken_boxes().size(); }
 
-    std::string dir;
     std::mutex lock;
     std::vector<box_record> boxes;
     std::deque<int> answers; // question answers in order

@@ -62,9 +62,20 @@ int write_all(int fd, std::string_view data)
 
 bool can_open_file(const std::string& path, bool write, int* err)
 {
-    int fd;
+    int fd = -1;
     struct stat st;
-    int e = open_file(path, write ? O_RDWR : O_RDONLY, &fd, &st);
+    int e = 0;
+    if (::stat(path.c_str(), &st) != 0)
+        e = errno;
+    else if (S_ISDIR(st.st_mode))
+        e = EISDIR;
+    else if (!S_ISREG(st.st_mode)) {
+        // Opening a FIFO, socket or device is itself an act: closing a FIFO's writer end hands its
+        // waiting reader an end-of-file. Only the permissions are asked.
+        if (::faccessat(AT_FDCWD, path.c_str(), write ? R_OK | W_OK : R_OK, AT_EACCESS) != 0)
+            e = errno;
+    } else
+        e = open_file(path, write ? O_RDWR : O_RDONLY, &fd, &st);
     if (!e && write && (st.st_mode & 0222) == 0)
         e = EACCES;
     if (fd >= 0)

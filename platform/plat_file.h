@@ -7,8 +7,9 @@
 namespace plat {
 
 // Opens an existing file for reading (write = false) or reading and writing and
-// closes it again. Folders never count as files, and a file whose write bits are
-// all clear is read-only even for root. On false, *err (when given) holds errno.
+// closes it again; a FIFO, socket or device is never opened, only its permissions
+// asked. Folders never count as files, and a file whose write bits are all clear
+// is read-only even for root. On false, *err (when given) holds errno.
 bool can_open_file(const std::string& path, bool write, int* err = nullptr);
 
 // True when both names denote one file: same device and inode when both exist,

@@ -32,13 +32,16 @@ bool refused(int err)
 
 vlx_dest_file::vlx_dest_file(const std::string& dest)
 {
-    target_ = dest == "-" ? dest : plat::resolve_links(dest);
+    target_ = dest;
     if (dest == "-")
         return;
     struct stat st;
-    existed_ = ::stat(target_.c_str(), &st) == 0;
+    existed_ = ::stat(dest.c_str(), &st) == 0;
+    // A device, FIFO or pipe is written through the name as given: renaming over it would replace
+    // it by a plain file, and the link behind /dev/stdout may name no file at all ("pipe:[N]").
     if (existed_ && !S_ISREG(st.st_mode))
-        return; // a device or FIFO: renaming over it would replace it by a plain file
+        return;
+    target_ = plat::resolve_links(dest);
     if (existed_) {
         mode_ = st.st_mode & 07777;
         uid_ = st.st_uid;

@@ -155,6 +155,30 @@ TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
     }
 }
 
+// A FIFO whose reader stops at its first end-of-file, as cat does, and a pipe as standard output get
+// exactly the bytes of a plain file.
+TEST_F(Vlxrun, FifoAndPipeDestinationsGetTheBytesOfAPlainFile)
+{
+    ASSERT_EQ(run({"--src=report.pdf", "--dest=plain.doc"}).status, 0);
+    const std::string plain = vlxtest::slurp(dir / "plain.doc");
+    ASSERT_EQ(plain.rfind("{\\rtf", 0), 0u);
+
+    ASSERT_EQ(mkfifo((dir / "pipe.doc").c_str(), 0600), 0);
+    // cat waits in its open first: a check that opened and closed the FIFO would end it at once
+    const std::string script =
+        "cat pipe.doc >got.doc & r=$!; i=0; "
+        "while [ \"$(cat /proc/$r/wchan 2>/dev/null)\" != wait_for_partner ] && [ $i -lt 500 ]; do "
+        "sleep 0.01; i=$((i+1)); done; "
+        "timeout -s KILL 60 \"$0\" --src=report.pdf --dest=pipe.doc; s=$?; kill $r 2>/dev/null; wait $r; exit $s";
+    const vlxtest::proc_result fifo = vlxtest::run_program({"sh", "-c", script, vlxtest::vlxrun_path()}, dir.path);
+    EXPECT_EQ(fifo.status, 0) << fifo.describe();
+    EXPECT_TRUE(vlxtest::slurp(dir / "got.doc") == plain) << vlxtest::slurp(dir / "got.doc").size() << " bytes";
+
+    const vlxtest::proc_result piped = run({"--src=report.pdf", "--dest=/dev/stdout"});
+    EXPECT_EQ(piped.status, 0) << piped.describe();
+    EXPECT_TRUE(piped.out == plain) << piped.out.substr(0, 200);
+}
+
 // A command prefix that runs VLXRUN as a user whom permission bits stop: none when this process is
 // one, setpriv to nobody when root and that works; nothing otherwise.
 bool unprivileged_prefix(std::vector<std::string>& prefix)

@@ -199,8 +199,11 @@ int copy_into(const std::string& from, const std::string& to)
 int read_file(const std::string& path, std::string& data, size_t max_size)
 {
     data.clear();
-    int fd;
     struct stat st;
+    // a FIFO, socket or device is refused unopened, like any other file that is not regular
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    int fd;
     int e = open_file(path, O_RDONLY, &fd, &st);
     if (fd < 0)
         return e;

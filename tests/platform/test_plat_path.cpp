@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -37,9 +39,41 @@ TEST(Files, ReadFileLimits)
     EXPECT_EQ(data, "12345");
     EXPECT_EQ(plat::read_file(dir / "f", data, 4), EFBIG);
     EXPECT_EQ(plat::read_file(dir.path, data, 10), EISDIR);
-    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-    EXPECT_EQ(plat::read_file(dir / "fifo", data, 10), EINVAL); // and does not block
-    EXPECT_TRUE(plat::can_open_file(dir / "fifo", false));
+}
+
+// Checks only ask about a FIFO: opening it would let a waiting reader or writer through, and closing
+// it would then hand the reader an end-of-file before any data.
+TEST(Files, ChecksNeverOpenAFifo)
+{
+    TempDir dir;
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (int waiting : {O_RDONLY, O_WRONLY}) {
+        SCOPED_TRACE(waiting == O_RDONLY ? "waiting reader" : "waiting writer");
+        std::atomic<bool> through{false};
+        std::atomic<pid_t> tid{0};
+        std::thread peer([&] {
+            tid = gettid();
+            int fd = ::open(fifo.c_str(), waiting);
+            through = true;
+            if (fd >= 0)
+                ::close(fd);
+        });
+        // the probes must come while the peer waits in its open
+        for (int i = 0; i < 500 && vlxtest::slurp("/proc/self/task/" + std::to_string(tid) + "/wchan") != "wait_for_partner"; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::string data;
+        EXPECT_EQ(plat::read_file(fifo, data, 10), EINVAL);
+        EXPECT_TRUE(plat::can_open_file(fifo, false));
+        EXPECT_TRUE(plat::can_open_file(fifo, true));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(through);
+        // the peer's partner, so it ends
+        int fd = ::open(fifo.c_str(), (waiting == O_RDONLY ? O_WRONLY : O_RDONLY) | O_NONBLOCK);
+        peer.join();
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
 // A signal taken by one thread while another has created a file but not yet recorded it: the file

@@ -193,11 +193,7 @@ void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
     temp_guard tmp;
     {
         plat::signal_hold hold; // the file is recorded before a signal can leave it behind
-        try {
-            tmp.name = tk_get_temp_file_name();
-        } catch (const tk_exception_ex&) {
-            no_temp_file();
-        }
+        tmp.name = tk_get_temp_file_name();
         tmp.record.record(tmp.name);
     }
     tmp.f = std::fopen(tmp.name.c_str(), "wb+");

@@ -1,13 +1,13 @@
 #pragma once
-// The PDF library's process-wide state: its global settings object and where
-// its diagnostics go.
+// The PDF library's process-wide state: its global settings object and its
+// diagnostics.
 
-// Sends the library's diagnostics to the log writer instead of stderr.
-// Safe to call more than once.
-void pdf_route_errors_to_log();
+// The library's diagnostics print nothing: a damaged document is the user's
+// to hear about through the program's own messages. Safe to call more than once.
+void pdf_silence_errors();
 
 // Creates the library's global settings object (no configuration file) with
-// the "Latin1" text encoding, routing diagnostics to the log first.
+// the "Latin1" text encoding, silencing diagnostics first.
 // An existing object is replaced.
 void pdf_create_global_params();
 

@@ -59,7 +59,6 @@ std::unique_ptr<PDFDoc> pdf_open_document(const std::string& given, const std::s
         return doc;
 
     const int err = doc->getErrorCode();
-    tk_log(1, "PDFDoc::setup failed, error %d", err);
     if (err == errEncrypted && uses_standard_security(*doc))
         throw pdf_wrong_pswd_exception();
     throw tk_exception(PDF_CANNOT_READ_TEXT, 1);

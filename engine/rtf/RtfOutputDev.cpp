@@ -47,7 +47,6 @@ RtfOutputDev::RtfOutputDev(const char* fileName, int physLayoutA, int rawOrderA,
     } else {
         outputStream = std::fopen(fileName, append ? "ab" : "wb");
         if (!outputStream) {
-            tk_log(3, "RtfOutputDev: cannot open %s", fileName);
             ok = false;
             return;
         }

@@ -30,7 +30,7 @@ std::string open_result(const std::string& file, const std::string& pw)
 }
 const std::string CANNOT_READ = std::string("tk: ") + PDF_CANNOT_READ_TEXT + " (level 1)";
 
-// The log lines of the n-th opening of file, the library's own diagnostics left out.
+// The log lines of the n-th opening of file.
 std::vector<std::string> opening_lines(const std::string& log, const std::string& file, int n = 0)
 {
     const std::string head = "PDFDoc::ctor(name=" + file + ",";
@@ -43,8 +43,7 @@ std::vector<std::string> opening_lines(const std::string& log, const std::string
         const std::string line = log.substr(at, end - at);
         if (!lines.empty() && line.rfind("PDFDoc::ctor(", 0) == 0)
             break;
-        if (line.rfind("PDF error", 0) != 0)
-            lines.push_back(line);
+        lines.push_back(line);
         at = end == std::string::npos ? end : end + 2;
     }
     return lines;
@@ -142,9 +141,9 @@ TEST_F(PdfOpen, AMissingNameIsTriedInLowerThenUpperCaseInItsOwnFolder)
         EXPECT_EQ(open_result(dir / r.name, "x"), r.result) << r.name;
 }
 
-TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndTakesLibraryDiagnostics)
+TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndNotTheLibraryDiagnostics)
 {
-    std::string damaged = two_pages();  // a wrong catalog offset: the library complains and rebuilds
+    std::string damaged = two_pages();  // a wrong catalog offset: the library would complain and rebuild
     damaged.replace(damaged.find(" 00000 n", damaged.find("xref\n0 ")) - 10, 10, "0000000001");
     TempFile log(temp_path(".log")), plain(write_temp_file(two_pages())), locked(temp_path()),
         broken(write_temp_file(damaged));
@@ -166,7 +165,6 @@ TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndTakesLibraryDiagnostics)
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     const std::string text = slurp(log.path);
     EXPECT_EQ(text.find("Pa55word"), std::string::npos) << text;
-    EXPECT_NE(text.find("PDF error"), std::string::npos) << text;
     using lines = std::vector<std::string>;
     const lines opened = {"PDFDoc::setup", "PDFDoc::checkEncryption", "PDFDoc::checkEncryption - END ***",
                           "PDFDoc::setup - step #1", "PDFDoc::setup - step #2"};
@@ -174,9 +172,12 @@ TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndTakesLibraryDiagnostics)
     lines plain_lines = {ctor(plain.path)};
     plain_lines.insert(plain_lines.end(), opened.begin(), opened.end());
     EXPECT_EQ(opening_lines(text, plain.path), plain_lines);
+    lines broken_lines = {ctor(broken.path)}; // and no word of the library's own on the damage
+    broken_lines.insert(broken_lines.end(), opened.begin(), opened.end());
+    EXPECT_EQ(opening_lines(text, broken.path), broken_lines);
     EXPECT_EQ(opening_lines(text, locked.path),
               (lines{ctor(locked.path), "PDFDoc::setup", "PDFDoc::checkEncryption", "SecurityHandler::checkEncryption",
-                     "'authorize' returns 0", "authData is NULL, i=0", "PDFDoc::setup failed, error 4"}));
+                     "'authorize' returns 0", "authData is NULL, i=0"}));
     EXPECT_EQ(opening_lines(text, locked.path, 1),
               (lines{ctor(locked.path), "PDFDoc::setup", "PDFDoc::checkEncryption", "SecurityHandler::checkEncryption",
                      "'authorize' returns 1", "checkEncryption - END ***", "PDFDoc::checkEncryption - END ***",
@@ -186,8 +187,8 @@ TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndTakesLibraryDiagnostics)
     upper_lines.insert(upper_lines.end(), opened.begin(), opened.end());
     EXPECT_EQ(opening_lines(text, dir / "upper.pdf"), upper_lines);
     EXPECT_EQ(opening_lines(text, dir / "junk.pdf"),
-              (lines{ctor(dir / "junk.pdf"), "PDFDoc::setup", "PDFDoc::setup failed, error 3"}));
-    EXPECT_EQ(opening_lines(text, dir / "none.pdf"), (lines{ctor(dir / "none.pdf"), "PDFDoc::setup failed, error 1"}));
+              (lines{ctor(dir / "junk.pdf"), "PDFDoc::setup"}));
+    EXPECT_EQ(opening_lines(text, dir / "none.pdf"), (lines{ctor(dir / "none.pdf")}));
 }
 
 }  // namespace

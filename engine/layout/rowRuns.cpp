@@ -153,7 +153,7 @@ bool startsNewRegion(const RegionList& list, PageRegion& region, int i)
     }
 
     double n = region.cellCount;
-    double rn = rtf_div(r, n), nr = rtf_div(n, r), da = rtf_div(d, aL, 1.0);
+    double rn = rtf_div(r, n), nr = rtf_div(n, r), da = rtf_div(d, aL, d > 0 ? HUGE_VAL : 1.0);
     if (((rn < 0.5 || nr < 0.5) && region.maxLines > 5 && n > 3) || (r > 0 && nr < 0.2) ||
         da < 0.5 || da > 2.0)
         return true;

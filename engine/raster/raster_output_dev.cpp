@@ -35,14 +35,6 @@ uline_attr* make_attr(const GfxRGB& rgb, double alpha, bool noClip)
     return new uline_attr(new SplashSolidColor(sc), alpha, noClip);
 }
 
-bool zero_length(const rule_poly& piece)
-{
-    for (const rule_pt& p : piece.pts)
-        if (p.x != piece.pts.front().x || p.y != piece.pts.front().y)
-            return false;
-    return true;
-}
-
 // The outline a wide stroke of these polylines fills, in user space. The library dashes the path
 // with the current dash pattern first, so a dashed stroke gives the outline of all its dashes.
 std::unique_ptr<SplashPath> stroke_outline(Splash& splash, const std::vector<rule_poly>& polys, double width)
@@ -208,7 +200,7 @@ bool RasterOutputDev::capture_stroke(GfxState* state, pdf_uline_processor& proc)
     for (rule_poly& piece : pieces) {
         bool taken = false;
         std::vector<rule_pt> ends;
-        if (proc.single_subpath && piece.pts.size() >= 2 && !zero_length(piece)) {
+        if (proc.single_subpath && piece.pts.size() >= 2) {
             ends.push_back(rule_apply(ctm, piece.pts.front()));
             ends.push_back(rule_apply(ctm, piece.pts.back()));
         }

@@ -31,17 +31,6 @@ void on_error(j_common_ptr cinfo)
     std::longjmp(err->back, 1);
 }
 
-void on_message(j_common_ptr cinfo)
-{
-    char text[JMSG_LENGTH_MAX];
-    (*cinfo->err->format_message)(cinfo, text);
-    try {
-        tk_log(2, "write_jpeg: %s", text);
-    } catch (...) {
-        // called from C frames: never let anything escape
-    }
-}
-
 // Everything the library touches lives here, in the caller's frame, so that its state is
 // well defined after the long jump.
 struct jpeg_job {
@@ -56,7 +45,6 @@ bool compress(jpeg_job& job, int width, int height, int maxval, unsigned char* r
     std::memset(&job.cinfo, 0, sizeof job.cinfo);
     job.cinfo.err = jpeg_std_error(&job.err.pub);
     job.err.pub.error_exit = on_error;
-    job.err.pub.output_message = on_message;
     job.err.pub.trace_level = 0;
     job.err.text[0] = '\0';
     if (setjmp(job.err.back)) {
@@ -121,7 +109,6 @@ int write_jpeg(int width, int height, int maxval, int format, unsigned char* row
 
     jpeg_job job;
     if (!compress(job, width, height, maxval, rows, out)) {
-        tk_log(3, "write_jpeg: %s", job.err.text);
         throw tk_exception(job.err.text, 1);
     }
     return 0;

@@ -188,7 +188,7 @@ void TextPage::dumpLine(FILE* out, TextOutputFunc outputFunc, TagWord tagWord, C
                 std::fputs(restart.c_str(), out);
                 tagWord.reset(nullptr, 0);
             }
-            if (w->link && !w->linkURI.empty() && !*linkOpen)
+            if (w->link && !*linkOpen)
                 groups.openLink(w->linkURI);
             tagWord.getTagWord(w, getColorIndex(colorOf(w), colors), tag);
             if (!tag.empty()) {

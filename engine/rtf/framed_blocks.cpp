@@ -31,7 +31,7 @@ struct Frame {
 void writeGapSpaces(TextPage& page, FILE* out, TextOutputFunc outputFunc, const TextLine* P, const TextLine* L)
 {
     double fsP = P->getAvgFontSize();
-    if (!(fsP > 0.0) || !std::isfinite(fsP))
+    if (!std::isfinite(fsP))
         return; // no size to measure the spaces in
     const TextWord* w0 = P->words;
     pdf_width_getter& measurer = pdf_width_getter::instance();
@@ -190,7 +190,7 @@ void writeBlock(TextPage& page, FILE* out, TextOutputFunc outputFunc, TagWord& t
         TextWord* w0 = L->words;
         if (w0->link) {
             tk_log(1, "Got uriLink (b_Link=%d)", flags.link ? 1 : 0);
-            if (!flags.link && !w0->linkURI.empty())
+            if (!flags.link)
                 openLink(out, w0->linkURI.c_str(), flags);
         } else {
             closeLink(out, flags);

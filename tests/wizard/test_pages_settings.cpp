@@ -33,3 +33,22 @@ TEST_F(settings_test, InvalidRangeHoldsThePageAndTheStoredRangeFollowsTheChoice)
     EXPECT_TRUE(rig->job.page_list.empty());
     EXPECT_EQ(box_count(), 2u);
 }
+
+TEST_F(settings_test, StoredRangeLongerThanWhatCanBeTypedSurvivesThePageAndNext)
+{
+    // 259 characters can be typed; a longer stored range is shown and kept whole.
+    for (size_t length : {258u, 259u, 260u, 300u}) {
+        SCOPED_TRACE(length);
+        std::string pages = length % 2 ? "1" : "10";
+        while (pages.size() < length)
+            pages += ",1";
+        rig->job.set_page_range(pages);
+        ASSERT_TRUE(rig->shell.set_cur_sel_id(IDD_SETTINGS));
+        EXPECT_TRUE(rig->checked(rig->settings, 1332));
+        EXPECT_EQ(rig->edit(rig->settings, 1003)->text().toStdString(), pages);
+        EXPECT_EQ(rig->settings.on_next(), 0);
+        EXPECT_EQ(rig->job.pages, pages);
+        EXPECT_EQ(rig->job.page_list.size(), (length + 1) / 2);
+    }
+    EXPECT_EQ(box_count(), 0u);
+}

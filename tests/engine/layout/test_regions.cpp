@@ -47,6 +47,25 @@ TEST_F(RegionBuilding, HeadingClosesItsRegionAndColumnsSideBySideAreOne)
     EXPECT_EQ(vlx::getRegionLayout(r, true), 0.0);
 }
 
+TEST_F(RegionBuilding, LineFurtherBelowThanFourTimesItsSizeStartsARegion)
+{
+    // Full-width 10-point lines; the upper box ends at 83.5, the lower starts 9.5 above its base.
+    const struct {
+        double gap;
+        size_t regions;
+    } rows[] = {{35, 1}, {40, 1}, {45, 2}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.gap);
+        blocks = Blocks();
+        block(72, 540, 80);
+        block(72, 540, 93 + r.gap);
+        build(false);
+        ASSERT_EQ(list.lineCount, 2);
+        EXPECT_EQ(list.lines[1]->yMin - list.lines[0]->yMax, r.gap);
+        EXPECT_EQ(list.regions.size(), r.regions);
+    }
+}
+
 TEST_F(RegionBuilding, VerticalTextAndEmptyPages)
 {
     RegionList none;

@@ -83,6 +83,15 @@ TEST_F(DumpLine, FormattingUnderlineAndBullet)
     bullet = true;
     EXPECT_EQ(dump(line({mark, item}, true), &tag), "\\expndtw-2 {\\cf1 \\f0\\fs30 \\bullet } Item ");
     EXPECT_FALSE(bullet);
+
+    // A bullet glued to its word: the walk goes on in that word, so the next word's formatting starts
+    // at the next word, not one character late.
+    TextWord* glued = fword(U"\u2022Item", 100, 200, 10);
+    TextWord* next = fword(U"cd", 130, 200, 10);
+    next->bold = true;
+    tag.reset(glued, 0);
+    bullet = true;
+    EXPECT_EQ(dump(line({glued, next}, true), &tag), "\\expndtw-1 {\\f0\\fs30 \\bullet }Item\\b  cd ");
 }
 
 TEST_F(DumpLine, AdjacentLinksShareOneFieldWithEscapedTarget)
@@ -131,6 +140,20 @@ TEST(DumpChar, Characters)
         EXPECT_EQ(cap.str(), rtf);
         EXPECT_TRUE(bracesOk(cap.str()));
     }
+}
+
+TEST(ColorIndex, WithinOneIsTheEntryItselfOtherwiseTheFirstWithinFifty)
+{
+    // Steps 50 apart as in the page's table: 148 is nearer 150, yet the coarse pass meets 100 first.
+    const vlx::ColorList table{{100, 0, 0}, {150, 0, 0}, {0, 100, 0}, {0, 150, 0}, {0, 0, 100}, {0, 0, 150}};
+    const std::pair<int, int> rows[] = {{150, 2}, {149, 2}, {148, 1}, {147, 1}}; // component, entry of its pair
+    for (int channel = 0; channel < 3; ++channel)
+        for (auto [value, entry] : rows) {
+            int c[3] = {0, 0, 0};
+            c[channel] = value;
+            SCOPED_TRACE(std::to_string(c[0]) + "," + std::to_string(c[1]) + "," + std::to_string(c[2]));
+            EXPECT_EQ(vlx::TextPage::getColorIndex({c[0], c[1], c[2]}, table), 2 * channel + entry);
+        }
 }
 
 TEST(Tags, FullAndChangeForms)

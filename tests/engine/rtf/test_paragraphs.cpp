@@ -53,6 +53,24 @@ TEST_F(Paragraphs, ParagraphEnds)
     EXPECT_TRUE(bracesOk(out));
 }
 
+TEST_F(Paragraphs, GapParagraphOnlyWhenTheNextLineIsMoreThanTwiceItsSizeBelow)
+{
+    // 10-point lines with 13-point boxes; the distance is from bottom to bottom.
+    const struct {
+        double distance;
+        const char* gap;
+    } rows[] = {{19, ""}, {20, ""}, {25, "\\sl-240\\fs24\\par\\pard"}}; // 25 - 13 points of gap
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.distance);
+        vlx::TextLine* a = text("aaaa bbbb cccc", 100, 100);
+        vlx::TextLine* b = text("dddd eeee ffff", 100, 100 + r.distance);
+        ASSERT_EQ(b->yMax - a->yMax, r.distance);
+        std::string out = write({a, b}, 91.5, 100);
+        EXPECT_EQ(count(out, "\\par\\pard"), *r.gap ? 1u : 0u) << out;
+        EXPECT_NE(out.find(r.gap), std::string::npos) << out;
+    }
+}
+
 TEST_F(Paragraphs, NoCrlfGivesEveryParagraphTheSameRightIndent)
 {
     std::string out = write({text("aaaa bbbb cccc dddd", 100, 100), text("short", 100, 124),

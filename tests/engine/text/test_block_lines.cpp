@@ -60,6 +60,9 @@ TEST_F(BlockLines, GapBaselineAndCellDecideWhetherAWordJoinsTheLine)
         {116, 114.4, 30, 0, 1}, // baseline window 0.49 x 30 = 14.7
         {116, 114.4, 20, 0, 2}, // 14 for 20 points
         {118, 100, 10, 1, 2},   // another cell
+        {129, 100, 10, 0, 1},   // gap 1.4 x fs: joins
+        {130, 100, 10, 0, 2},   // 1.5 x fs: a line of its own
+        {131, 100, 10, 0, 2},   // 1.6 x fs
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.x + c.base + c.fs);
@@ -67,6 +70,22 @@ TEST_F(BlockLines, GapBaselineAndCellDecideWhetherAWordJoinsTheLine)
         next->cellIndex = c.cell;
         build(0, {word(0, 100, 100, c.fs, uni("abc")), next});
         EXPECT_EQ(blk->nLines, c.lines);
+    }
+    // Multi-letter words: a space from a tenth of the font size on ("ab" ends at 110); without
+    // one, words that follow in the stream merge.
+    const struct {
+        double x;
+        const char* text;
+        size_t words;
+    } spaces[] = {{110.9, "abcd", 1}, {111, "ab cd", 2}, {111.5, "ab cd", 2}};
+    for (const auto& s : spaces) {
+        SCOPED_TRACE(s.x);
+        TextWord* ab = hword(100, 100, "ab");
+        TextWord* cd = hword(s.x, 100, "cd");
+        chain(ab, cd);
+        build(0, {ab, cd});
+        EXPECT_EQ(lineText(blk->lines), s.text);
+        EXPECT_EQ(wordCount(), s.words);
     }
     build(0, {hword(100, 100, "ab"), hword(115, 100, "cd")});
     EXPECT_EQ(lineText(blk->lines), "ab cd");

@@ -67,15 +67,23 @@ TEST_F(Coalesce, ParagraphWithIndentedFirstLineIsOneBlock)
 
 TEST_F(Coalesce, GapsBetweenParagraphsSplitBlocksAndFlows)
 {
-    // 28 points below: beyond 1.5 x fs, a new block; within 2.5 x fs, the same flow.
-    for (double second : {140.0, 160.0}) {
-        SCOPED_TRACE(second);
+    // 28 points or more below: beyond 1.5 x fs, a new block. A gap between the boxes up to
+    // 2.5 x fs keeps the same flow; the first box ends at 115.5, the second starts 9.5 above its base.
+    const struct {
+        double boxGap;
+        size_t flows;
+    } rows[] = {{15, 1}, {23, 1}, {25, 1}, {27, 2}, {35, 2}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.boxGap);
         page.clear();
         paragraph(72, 100, 2);
-        paragraph(72, second, 2);
+        paragraph(72, 125 + r.boxGap, 2);
         coalesce();
-        EXPECT_EQ(page.blockCount, 2);
-        EXPECT_EQ(flowCount(), second == 140 ? 1u : 2u);
+        ASSERT_EQ(page.blockCount, 2);
+        const TextBlock* upper = page.blocks[0]->yMin < page.blocks[1]->yMin ? page.blocks[0] : page.blocks[1];
+        const TextBlock* lower = upper == page.blocks[0] ? page.blocks[1] : page.blocks[0];
+        EXPECT_EQ(lower->yMin - upper->yMax, r.boxGap);
+        EXPECT_EQ(flowCount(), r.flows);
     }
 }
 

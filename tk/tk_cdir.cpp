@@ -22,6 +22,6 @@ tk_cur_dir_keeper::tk_cur_dir_keeper(const std::string& folder)
 
 tk_cur_dir_keeper::~tk_cur_dir_keeper()
 {
-    if (ok && ::chdir(saved.c_str()) != 0)
-        tk_log(3, "tk_cur_dir_keeper: cannot return to %s", saved.c_str());
+    if (ok)
+        (void)::chdir(saved.c_str());
 }

@@ -36,8 +36,8 @@ std::string common_make_dest(const std::string& old_name, const std::string& nam
     if (as_is)
         return name;
     tk_file_name fn(old_name);
-    // A leading separator is what a drive letter was: a fully qualified name.
-    if (!old_name.empty() && old_name[0] == '/') {
+    // Every name is made full, from the root, so any old name has the folder to keep.
+    if (!old_name.empty()) {
         tk_log(1, "old_name - is a full qualified file name");
         fn.name = name;
         fn.set_ext(ext);

@@ -40,6 +40,7 @@ bool read_line(std::istream& in, std::string& line)
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     tk_assert(line.size() <= MAX_LINE, UNIT, 109);
+    line.resize(std::strlen(line.c_str())); // a line is a text: it ends at a NUL byte
     return any;
 }
 

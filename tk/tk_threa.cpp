@@ -50,8 +50,17 @@ tk_thread::~tk_thread()
     try {
         if (is_running())
             terminate();
-        else
-            cleanup();
+    } catch (const std::exception& e) {
+        tk_log(3, "tk_thread::dtor: %s", e.what());
+    }
+    // The work may end between the test and terminate's own check; a thread left to be joined
+    // would end the process.
+    if (functor)
+        functor->request_stop();
+    if (handle.joinable())
+        handle.join();
+    try {
+        cleanup();
     } catch (const std::exception& e) {
         tk_log(3, "tk_thread::dtor: %s", e.what());
     }

@@ -3,6 +3,7 @@
 
 #include "tk_testenv.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using tktest::thrown;
@@ -47,5 +48,8 @@ TEST(MakeDest, BesideTheOldNameElseBesideTheDocumentsFolder)
     TempDir dir;
     EnvVar home("HOME", "/home/ann");
     EnvVar conf("XDG_CONFIG_HOME", dir.path.c_str());
-    EXPECT_EQ(common_make_dest("relative/old.doc", "report", ".doc", false), "/home/ann/report.doc");
+    EXPECT_EQ(common_make_dest("", "report", ".doc", false), "/home/ann/report.doc");
+    // a relative old name is made full from the current folder, which it keeps
+    EXPECT_EQ(common_make_dest("relative/old.doc", "report", ".doc", false),
+              std::filesystem::current_path().string() + "/relative/report.doc");
 }

@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -238,10 +240,10 @@ wizard_shell::~wizard_shell()
             conv->host = nullptr;
     }
     // Pages belong to the entry; whatever is still here is only let go of.
-    for (const QPointer<wizard_page_base>& page : pages) {
-        if (page)
-            page->setParent(nullptr);
-    }
+    for (const auto* list : {&pages, &sized_only})
+        for (const QPointer<wizard_page_base>& page : *list)
+            if (page)
+                page->setParent(nullptr);
 }
 
 void wizard_shell::add_page(wizard_page_base* page)
@@ -470,19 +472,44 @@ int wizard_shell::index_of(int dialog_id) const
     return -1;
 }
 
+void wizard_shell::size_for(wizard_page_base* page)
+{
+    if (!page)
+        return;
+    sized_only.push_back(page);
+    stack->addWidget(page);
+}
+
 void wizard_shell::fix_size()
 {
-    QSize largest;
-    for (const QPointer<wizard_page_base>& page : pages) {
-        if (!page)
-            continue;
+    std::vector<wizard_page_base*> all;
+    for (const auto* list : {&pages, &sized_only})
+        for (const QPointer<wizard_page_base>& page : *list)
+            if (page)
+                all.push_back(page);
+    // Each page as it is shown: current in the stack, under its header or beside
+    // the watermark. The frame is hidden, so nothing refreshes the size hints the
+    // layouts cached for the last page: they are dropped by hand.
+    auto hint_as_shown = [this](wizard_page_base* page) {
+        stack->setCurrentWidget(page);
         show_header(page);
-        layout()->invalidate();
-        layout()->activate();
-        largest = largest.expandedTo(sizeHint());
+        for (QWidget* w : findChildren<QWidget*>())
+            w->updateGeometry();
+        return sizeHint();
+    };
+    // The widest page sets the width; wrapped text then takes its height at that width.
+    int width = 0;
+    for (wizard_page_base* page : all)
+        width = std::max(width, hint_as_shown(page).width());
+    int height = 0;
+    for (wizard_page_base* page : all) {
+        int need = hint_as_shown(page).height();
+        if (layout()->hasHeightForWidth())
+            need = std::max(need, layout()->totalHeightForWidth(width));
+        height = std::max(height, need);
     }
-    if (largest.isValid())
-        setFixedSize(largest);
+    if (width > 0 && height > 0)
+        setFixedSize(width, height);
 }
 
 void wizard_shell::show_header(const wizard_page_base* page)

@@ -39,6 +39,9 @@ public:
     const std::string& title() const { return window_title; }
 
     void add_page(wizard_page_base* page);
+    // A page the wizard never shows still counts toward the frame's size, so a
+    // launch that adds fewer pages gets the same frame.
+    void size_for(wizard_page_base* page);
     // Activates the first page (once) and runs the wizard modally: 1 after
     // Finish, 0 after Cancel, or the code of a requested exit.
     int run_modal();
@@ -115,7 +118,8 @@ private:
     };
 
     bool change_page(int target, int direction, bool leave_current);
-    // One size for every page, as large as the largest needs; not resizable.
+    // One size for every page, added or only sized for, as large as the largest
+    // needs with its wrapped text; not resizable.
     void fix_size();
     void show_header(const wizard_page_base* page);
     int index_of(int dialog_id) const;
@@ -129,6 +133,7 @@ private:
 
     shell_host host{*this};
     std::vector<QPointer<wizard_page_base>> pages;
+    std::vector<QPointer<wizard_page_base>> sized_only; // never shown
     int current = -1;
     bool started = false;
     bool in_tick = false;

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstring>
 
 const char* const settings_page::EXACT_TEXT =
     "Preserve the original layout using MS Word boxes (frames). The resulting document is hard to edit.";
@@ -51,6 +52,9 @@ settings_page::settings_page()
     auto* description = new QLabel(mode_group);
     set_control_id(description, 1403);
     description->setWordWrap(true);
+    // The longer text now, so the frame is sized for it.
+    description->setText(QString::fromUtf8(
+        std::strlen(EXACT_TEXT) > std::strlen(FLOWING_TEXT) ? EXACT_TEXT : FLOWING_TEXT));
     mode_box->addWidget(exact);
     mode_box->addWidget(flowing);
     mode_box->addWidget(description);

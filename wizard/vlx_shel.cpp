@@ -43,6 +43,10 @@ int run_wizard(const std::string& cmd_line)
         // The profile named both files (wizard_load_profile); only the destination needs a check.
         job.src = pdf_openable_name(job.src); // the name the checks and the run then see
         common_check_dest(job.dest, job.src);
+        // Not shown, but the frame is as large as theirs.
+        shell.size_for(&welcome);
+        shell.size_for(&sel_file);
+        shell.size_for(&settings);
     }
     progress_page progress;
     shell.add_page(&progress);

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <set>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -56,17 +57,40 @@ TEST_F(entry_test, QuickLaunchConvertsAtOnceAndFinishReturnsOne)
     write_file(path("my job.vlx"), "[Generic settings]\nsrc=" + make_pdf("in.pdf", 2) + "\ndest=" + path("out.doc") +
                                        "\nmode=1\npages=1-2\nlogfile=" + path("no/folder/run.log") + "\n");
     write_file(path("out.doc"), "old document");
-    driver d([](wizard_shell& s) {
-        if (s.current_page()->dialog_id() == IDD_FINISH)
-            s.press_finish();
-    });
-    EXPECT_EQ(run(tail_of({"vellix", path("my"), "job.vlx"})), 1);
-    EXPECT_EQ(box_count(), 0u);
-    EXPECT_EQ(tk_logger::slot(), nullptr);
-    ASSERT_FALSE(d.pages_seen.empty());
-    for (int id : d.pages_seen)
-        EXPECT_TRUE(id == IDD_PROGRESS || id == IDD_FINISH) << id;
+    // Each page shows whole, in the frame the full wizard has.
+    std::set<int> looked_at;
+    QSize quick_size;
+    {
+        driver d([&](wizard_shell& s) {
+            const int id = s.current_page()->dialog_id();
+            if (looked_at.insert(id).second) {
+                SCOPED_TRACE(id);
+                expect_shown_whole(s);
+                EXPECT_TRUE(quick_size.isEmpty() || s.size() == quick_size);
+                quick_size = s.size();
+            }
+            if (id == IDD_FINISH)
+                s.press_finish();
+        });
+        EXPECT_EQ(run(tail_of({"vellix", path("my"), "job.vlx"})), 1);
+        EXPECT_EQ(box_count(), 0u);
+        EXPECT_EQ(tk_logger::slot(), nullptr);
+        ASSERT_FALSE(d.pages_seen.empty());
+        for (int id : d.pages_seen)
+            EXPECT_TRUE(id == IDD_PROGRESS || id == IDD_FINISH) << id;
+    }
+    EXPECT_EQ(looked_at, (std::set<int>{IDD_PROGRESS, IDD_FINISH}));
     EXPECT_EQ(read_file(path("out.doc")).compare(0, 5, "{\\rtf"), 0);
+    QSize full_size;
+    answers = {1}; // Yes, exit
+    driver full([&](wizard_shell& s) {
+        if (full_size.isEmpty()) {
+            full_size = s.size();
+            s.reject();
+        }
+    });
+    EXPECT_EQ(run(""), 0);
+    EXPECT_EQ(quick_size, full_size);
 
     vellix_convertor stored; // the loaded values became the stored settings
     EXPECT_EQ(stored.pages, "1-2");

@@ -135,40 +135,53 @@ TEST_F(frame_test, OldGuiLibraryIsRefusedWithExit)
 
 TEST_F(frame_test, EveryPageKeepsOneFixedSizeAndShowsItsPictures)
 {
-    wizard_rig rig;
-    rig.job.src = make_pdf("in.pdf", 2);
-    rig.job.dest = path("out.doc");
-    rig.job.noframe_mode = true;
-    rig.job.open_on_exit = false;
-    rig.start();
-    auto* watermark = rig.shell.findChild<QLabel*>("watermark");
-    auto* header = rig.shell.findChild<QLabel*>("header_picture");
-    ASSERT_NE(watermark, nullptr);
-    ASSERT_NE(header, nullptr);
-    EXPECT_EQ(watermark->pixmap().toImage(), vlx_load_bitmap(VLX_WATERMARK_ID).toImage());
-    EXPECT_EQ(header->pixmap().toImage(), vlx_load_bitmap(VLX_HEADER_ID).toImage());
-    EXPECT_FALSE(header->pixmap().isNull());
-    // The program's own icon, not a stock one.
-    EXPECT_EQ(rig.shell.windowIcon().pixmap(32).toImage(), vlx_load_icon(VLX_ICON_ID).pixmap(32).toImage());
-    EXPECT_EQ(rig.shell.minimumSize(), rig.shell.maximumSize()); // not resizable
-    const QSize size = rig.shell.size();
-    auto look = [&](const char* name, int page, bool outer) {
-        SCOPED_TRACE(name);
-        QApplication::processEvents();
-        EXPECT_EQ(rig.page(), page);
-        EXPECT_EQ(rig.shell.size(), size);
-        EXPECT_EQ(watermark->isVisible(), outer);
-        EXPECT_EQ(header->isVisible(), !outer);
-        screenshot(rig.shell, name);
-    };
-    look("1-welcome", IDD_WELCOME, true);
-    rig.shell.press_next();
-    look("2-files", IDD_SEL_FILE, false);
-    rig.shell.press_next();
-    look("3-settings", IDD_SETTINGS, false);
-    rig.shell.press_next();
-    look("4-progress", IDD_PROGRESS, false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.page() == IDD_FINISH; }, 60000));
-    look("5-finish", IDD_FINISH, true);
-    EXPECT_EQ(box_count(), 0u);
+    // A quick launch adds only the last two pages; its frame is the full wizard's all the same.
+    QSize full_size;
+    for (const bool quick : {false, true}) {
+        SCOPED_TRACE(quick ? "quick launch" : "full wizard");
+        const std::string shot = quick ? "quick-" : "";
+        wizard_rig rig(quick);
+        rig.job.src = make_pdf("in.pdf", 2);
+        rig.job.dest = path(shot + "out.doc");
+        rig.job.noframe_mode = true;
+        rig.job.open_on_exit = false;
+        rig.start();
+        auto* watermark = rig.shell.findChild<QLabel*>("watermark");
+        auto* header = rig.shell.findChild<QLabel*>("header_picture");
+        ASSERT_NE(watermark, nullptr);
+        ASSERT_NE(header, nullptr);
+        EXPECT_EQ(watermark->pixmap().toImage(), vlx_load_bitmap(VLX_WATERMARK_ID).toImage());
+        EXPECT_EQ(header->pixmap().toImage(), vlx_load_bitmap(VLX_HEADER_ID).toImage());
+        EXPECT_FALSE(header->pixmap().isNull());
+        // The program's own icon, not a stock one.
+        EXPECT_EQ(rig.shell.windowIcon().pixmap(32).toImage(), vlx_load_icon(VLX_ICON_ID).pixmap(32).toImage());
+        EXPECT_EQ(rig.shell.minimumSize(), rig.shell.maximumSize()); // not resizable
+        const QSize size = rig.shell.size();
+        auto look = [&](const std::string& name, int page, bool outer) {
+            SCOPED_TRACE(name);
+            QApplication::processEvents();
+            EXPECT_EQ(rig.page(), page);
+            EXPECT_EQ(rig.shell.size(), size);
+            EXPECT_EQ(watermark->isVisible(), outer);
+            EXPECT_EQ(header->isVisible(), !outer);
+            screenshot(rig.shell, shot + name); // lays out what is pending
+            expect_shown_whole(rig.shell);
+        };
+        if (!quick) {
+            look("1-welcome", IDD_WELCOME, true);
+            rig.shell.press_next();
+            look("2-files", IDD_SEL_FILE, false);
+            rig.shell.press_next();
+            look("3-settings", IDD_SETTINGS, false);
+            rig.shell.press_next();
+        }
+        look("4-progress", IDD_PROGRESS, false);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rig.page() == IDD_FINISH; }, 60000));
+        look("5-finish", IDD_FINISH, true);
+        EXPECT_EQ(box_count(), 0u);
+        if (quick)
+            EXPECT_EQ(size, full_size);
+        else
+            full_size = size;
+    }
 }

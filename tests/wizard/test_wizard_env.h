@@ -55,6 +55,28 @@ inline void screenshot(QWidget& w, const std::string& name)
     EXPECT_TRUE(w.grab().save(QString::fromStdString(folder + "/" + name + ".png"))) << name;
 }
 
+// Every widget the frame shows lies inside it and gets the room it needs: its
+// least size (a picture's whole height among it) and, for wrapped text, the
+// height that text takes at the width given.
+inline void expect_shown_whole(QWidget& frame)
+{
+    for (QWidget* w : frame.findChildren<QWidget*>()) {
+        if (!w->isVisible())
+            continue;
+        SCOPED_TRACE(w->metaObject()->className() + (" " + w->objectName().toStdString()));
+        const QRect r(w->mapTo(&frame, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(frame.rect().contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+        const QSize least = w->minimumSizeHint();
+        if (least.isValid()) {
+            EXPECT_GE(w->width(), least.width());
+            EXPECT_GE(w->height(), least.height());
+        }
+        if (auto* label = qobject_cast<QLabel*>(w); label && label->wordWrap()) {
+            EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+        }
+    }
+}
+
 struct box_record {
     box_kind kind;
     std::string caption, text;
@@ -150,9 +172,12 @@ struct wizard_rig {
 
     explicit wizard_rig(bool quick = false)
     {
-        if (!quick)
-            for (wizard_page_base* p : std::initializer_list<wizard_page_base*>{&welcome, &sel, &settings})
+        for (wizard_page_base* p : std::initializer_list<wizard_page_base*>{&welcome, &sel, &settings}) {
+            if (quick)
+                shell.size_for(p);
+            else
                 shell.add_page(p);
+        }
         shell.add_page(&progress);
         shell.add_page(&finish);
     }

@@ -4,6 +4,7 @@
 #include "g_wiz_sh.h"
 #include "tk_errh.h"
 #include "tk_log.h"
+#include "vlx_conv.h"
 
 #include <QApplication>
 
@@ -31,7 +32,10 @@ void error_handler::handle(const tk_exception& e, bool top_level)
             dlg_error_ex<114> dlg(text, dialog_parent());
             dlg.run();
         });
-        // The process ends in the entry, on the GUI thread, once everything has unwound.
+        // The process ends in the entry, on the GUI thread, once everything has unwound, and as
+        // if at once: the session's settings are not kept.
+        if (vellix_convertor* job = vellix_convertor::slot())
+            job->keep_settings = false;
         gui_request_exit(-1);
         throw gui_exit{-1};
     }

@@ -55,17 +55,6 @@ std::vector<std::string> parse_filter(const char* list)
     return out;
 }
 
-bool lower_contains(const std::string& text, const std::string& part)
-{
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return s;
-    };
-    return lower(text).find(lower(part)) != std::string::npos;
-}
-
 } // namespace
 
 file_dialog::file_dialog(QWidget* owner, const file_filter& filter, const std::string& initial_path)
@@ -164,8 +153,8 @@ bool save_file_dialog::show()
 
 std::string save_file_dialog::apply_default_ext(const std::string& chosen, const std::string& ext)
 {
-    // "LETTER.DOC" already names a document; only a name without the extension gets it.
-    if (ext.empty() || lower_contains(chosen, ext) || chosen.size() + ext.size() > PATH_LIMIT)
+    // Only a name without the extension, as written, gets it.
+    if (ext.empty() || chosen.find(ext) != std::string::npos || chosen.size() + ext.size() > PATH_LIMIT)
         return chosen;
     return chosen + ext;
 }

@@ -65,7 +65,7 @@ public:
     const std::string& default_ext() const { return def_ext; }
 
     // The chosen name with the extension appended unless it already occurs in it
-    // (in any letter case) or the result would exceed 259 characters.
+    // (as written) or the result would exceed 259 characters.
     static std::string apply_default_ext(const std::string& chosen, const std::string& ext);
 
 private:

@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QMetaObject>
 #include <QThread>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <atomic>
@@ -143,7 +144,8 @@ void gui_set_url_opener(std::function<bool(const QUrl&)> opener)
 
 bool gui_open_file(const std::string& path, const std::string& fragment)
 {
-    QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
+    // a relative name is the current folder's, as the run wrote it
+    QUrl url = QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath());
     if (!fragment.empty())
         url.setFragment(QString::fromStdString(fragment));
     return gui_open_url(url);

@@ -2,6 +2,7 @@
 
 #include "g_marsh.h"
 #include "g_wiz_pg.h"
+#include "tk_errh.h"
 #include "tk_except.h"
 #include "tk_fname.h"
 #include "tk_log.h"
@@ -569,13 +570,23 @@ namespace {
 template <class F>
 void guarded(const char* what, F fn)
 {
+    // What a page's handler lets through ends the wizard, as it would end the modal loop: the
+    // error handler reports a toolkit exception (an internal error closes with -1), a box any other.
     try {
         fn();
     } catch (const gui_exit&) {
         tk_log(2, "%s: exit requested", what);
+    } catch (const tk_exception& e) {
+        tk_log(3, "%s: %s", what, e.what());
+        try {
+            error_handler::instance().handle(e, true);
+            gui_request_exit(0);
+        } catch (const gui_exit&) {
+        }
     } catch (const std::exception& e) {
         tk_log(3, "%s: %s", what, e.what());
         wizard_shell::error(e.what());
+        gui_request_exit(0);
     }
 }
 

@@ -15,6 +15,7 @@
 #include <PDFDoc.h>
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -221,7 +222,9 @@ void sel_file_page::on_checkbox(int id)
 
 bool sel_file_page::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && watched == control(1003))
+    // Opening the edit's own menu keeps the focus in it: not a leave.
+    if (event->type() == QEvent::FocusOut && watched == control(1003) &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
         on_source_killfocus();
     return wizard_page_base::eventFilter(watched, event);
 }

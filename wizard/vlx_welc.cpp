@@ -46,10 +46,14 @@ void wizard_load_profile(vellix_convertor& job, const std::string& path, bool na
         if (profile.get_value(TK_GENERIC_SECTION, "dest").empty())
             fail("The profile names no destination file.");
     }
+    // The wizard writes no log: the name is only kept, so that Save Settings gives it back.
+    const std::string logfile = profile.get_value(TK_GENERIC_SECTION, "logfile");
     auto generic = profile.sections.find(TK_GENERIC_SECTION);
-    if (generic != profile.sections.end() && generic->second.erase("logfile"))
-        tk_log(2, "wizard_load_profile: logfile ignored");
+    if (generic != profile.sections.end())
+        generic->second.erase("logfile");
     naming([&] { return job.read_profile_values(profile); });
+    if (!logfile.empty())
+        job.logfile = logfile;
 }
 
 welcome_page::welcome_page()

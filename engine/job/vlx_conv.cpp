@@ -14,7 +14,7 @@ vellix_convertor::vellix_convertor(form_t form) : form_(form)
 vellix_convertor::~vellix_convertor()
 {
     tk_log(2, "vellix_convertor::dtor");
-    if (form_ == wizard_form) {
+    if (form_ == wizard_form && keep_settings) {
         try {
             serialize(true);
         } catch (...) {

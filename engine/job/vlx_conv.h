@@ -56,6 +56,8 @@ public:
     std::atomic<bool> run_failed{false};
     // The wizard's side of the run; null in the console.
     vlx_run_host* host = nullptr;
+    // Cleared when the wizard ends on an internal error: it keeps none of that session's settings.
+    bool keep_settings = true;
 
     explicit vellix_convertor(form_t form = wizard_form);
     ~vellix_convertor() override;

@@ -40,7 +40,8 @@ TEST(FileDialogs, InitialPathFiltersAndExtension)
         std::string typed, expected;
     } rows[] = {
         {"/tmp/letter", "/tmp/letter.doc"},
-        {"/tmp/LETTER.DOC", "/tmp/LETTER.DOC"}, // upper case already names a document
+        {"/tmp/LETTER.DOC", "/tmp/LETTER.DOC.doc"}, // the extension is looked for as written
+        {"/tmp/letter.doc", "/tmp/letter.doc"},
         {at_limit, at_limit},                   // would not fit the path limit
     };
     for (const auto& r : rows)

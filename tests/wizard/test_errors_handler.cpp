@@ -106,6 +106,7 @@ TEST_F(errors, EveryInternalErrorButtonExitsEvenWhenSilent)
 
 TEST_F(errors, InternalErrorOnTheWorkerClosesTheWizardWithMinusOne)
 {
+    vellix_convertor job;
     wizard_shell shell("Vellix 4.1 ", 501, 311, 312);
     std::thread worker;
     std::atomic<bool> unwound{false};
@@ -128,4 +129,5 @@ TEST_F(errors, InternalErrorOnTheWorkerClosesTheWizardWithMinusOne)
     EXPECT_EQ(answer.seen[1].cls, "dlg_error_ex");
     EXPECT_EQ(answer.seen[1].title, "Vellix 4.1  Error"); // the caption names the wizard while it exists
     EXPECT_TRUE(answer.seen[1].on_gui_thread);
+    EXPECT_FALSE(job.keep_settings); // ended as if at once: the session's settings are not stored
 }

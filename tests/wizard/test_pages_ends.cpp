@@ -5,6 +5,7 @@
 
 #include <QPushButton>
 
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -33,8 +34,12 @@ TEST_F(welcome_test, LoadedProfileShowsOnTheFollowingPages)
     rig->click(rig->welcome, 1115);
     EXPECT_EQ(box_count(), 0u);
     EXPECT_EQ(dialogs, std::vector<std::string>{"Select Profile File"});
-    EXPECT_EQ(rig->job.logfile, ""); // the wizard keeps no log
+    EXPECT_EQ(rig->job.logfile, "/no/such/folder/x.log"); // kept for Save Settings, never written
     EXPECT_EQ(tk_logger::slot(), nullptr);
+    ASSERT_TRUE(rig->job.store_profile(path("again.vlx")));
+    tk_profile again;
+    ASSERT_TRUE(again.load(path("again.vlx")));
+    EXPECT_EQ(again.get_value(TK_GENERIC_SECTION, "logfile"), "/no/such/folder/x.log");
 
     rig->shell.press_next();
     ASSERT_EQ(rig->page(), IDD_SEL_FILE);
@@ -113,4 +118,8 @@ TEST_F(finish_test, SavedProfileGetsItsExtensionAndFinishOpensTheDocumentWhenAsk
     EXPECT_TRUE(rig->job.open_on_exit); // remembered for the next run
     ASSERT_EQ(urls.size(), 1u);
     EXPECT_EQ(urls[0].toLocalFile().toStdString(), path("result.doc"));
+    // a destination typed without its folder is the current folder's, as the run wrote it
+    gui_open_file("typed.doc");
+    ASSERT_EQ(urls.size(), 2u);
+    EXPECT_EQ(urls[1].toLocalFile().toStdString(), std::filesystem::current_path().string() + "/typed.doc");
 }

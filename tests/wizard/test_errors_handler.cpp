@@ -1,5 +1,6 @@
 // The wizard's error handler: levels, silence, the two dialogs, and reports raised on the worker.
 #include "g_err_dl.h"
+#include "g_wiz_pg.h"
 #include "test_wizard_env.h"
 
 #include <QApplication>
@@ -7,12 +8,25 @@
 #include <QClipboard>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 
 namespace {
 
 struct errors : wizard_env {
     error_handler handler;
+};
+
+// A page whose Next lets an exception through.
+class throwing_page : public wizard_page<200, PSWIZB_NEXT, 0> {
+public:
+    int on_next() override
+    {
+        if (internal)
+            throw tk_mail_assertion("..\\GUI2/g_wiz_pg", 1);
+        throw std::runtime_error("out of the blue");
+    }
+    bool internal = false;
 };
 
 tk_exception error_with(const std::string& text, int level, int code = 0)
@@ -130,4 +144,32 @@ TEST_F(errors, InternalErrorOnTheWorkerClosesTheWizardWithMinusOne)
     EXPECT_EQ(answer.seen[1].title, "Vellix 4.1  Error"); // the caption names the wizard while it exists
     EXPECT_TRUE(answer.seen[1].on_gui_thread);
     EXPECT_FALSE(job.keep_settings); // ended as if at once: the session's settings are not stored
+}
+
+TEST_F(errors, WhatLeavesAPageHandlerEndsTheWizard)
+{
+    for (bool internal : {false, true}) {
+        SCOPED_TRACE(internal);
+        gui_clear_exit_request();
+        wizard_shell shell("Vellix 4.1 ", 0, 0, 0);
+        throwing_page page;
+        page.internal = internal;
+        shell.add_page(&page);
+        shell.start();
+        modal_answerer answer;
+        answer.click("OK");
+        shell.press_next();
+        int code = 1;
+        EXPECT_TRUE(gui_exit_requested(&code));
+        EXPECT_EQ(code, internal ? -1 : 0);
+        if (internal) {
+            ASSERT_EQ(answer.seen.size(), 1u); // the internal-error dialog
+            EXPECT_EQ(answer.seen[0].cls, "dlg_error_ex");
+        } else {
+            EXPECT_EQ(answer.seen.size(), 0u);
+            const auto seen = taken_boxes();
+            ASSERT_EQ(seen.size(), 1u);
+            EXPECT_EQ(seen[0].text, "out of the blue");
+        }
+    }
 }

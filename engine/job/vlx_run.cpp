@@ -28,7 +28,7 @@
 
 namespace {
 
-const char* const UNIT = "../PDFR/vlx_conv";
+const char* const UNIT = "vlx_conv";
 
 // Closes and removes a temporary file on every path, a signal's included.
 struct temp_guard {

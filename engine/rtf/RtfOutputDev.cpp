@@ -26,7 +26,7 @@ using vlx::TextPage;
 
 namespace {
 
-const char* const UNIT = "../PDFR/RtfOutputDev";
+const char* const UNIT = "RtfOutputDev";
 const double MAX_PAPER = 1583.0; // the largest page RTF readers take, in points
 
 std::string fmt(const char* f, long v)

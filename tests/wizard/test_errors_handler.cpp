@@ -129,7 +129,7 @@ TEST_F(errors, InternalErrorOnTheWorkerClosesTheWizardWithMinusOne)
     answer.then([&](QWidget*) {
         worker = std::thread([&] {
             try {
-                handler.handle(tk_mail_assertion("../PDFR/vlx_conv", 209), true);
+                handler.handle(tk_mail_assertion("vlx_conv", 209), true);
             } catch (const gui_exit&) {
                 unwound = true;
             }

@@ -111,7 +111,7 @@ TEST(DeviceWithout, JobOrFile)
     RtfOutputDev dev("/nonexistent-folder-of-vellix/out.rtf", 0, 0, false);
     EXPECT_FALSE(dev.isOk());
     EXPECT_EQ(dev.textPage(), nullptr);
-    EXPECT_EQ(tk_message([&] { dev.flushPage(); }), tk_mail_assertion::make_message("../PDFR/RtfOutputDev", 7381));
+    EXPECT_EQ(tk_message([&] { dev.flushPage(); }), tk_mail_assertion::make_message("RtfOutputDev", 7381));
 }
 
 // A Letter page showing "abc" at 10 points in the Type 3 font (its CharProcs: object 6).

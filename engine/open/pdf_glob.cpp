@@ -1,7 +1,5 @@
 #include "pdf_glob.h"
 
-#include "tk_log.h"
-
 #include <Error.h>
 #include <GlobalParams.h>
 

@@ -241,10 +241,8 @@ wizard_shell::~wizard_shell()
             conv->host = nullptr;
     }
     // Pages belong to the entry; whatever is still here is only let go of.
-    for (const auto* list : {&pages, &sized_only})
-        for (const QPointer<wizard_page_base>& page : *list)
-            if (page)
-                page->setParent(nullptr);
+    for (wizard_page_base* page : every_page())
+        page->setParent(nullptr);
 }
 
 void wizard_shell::add_page(wizard_page_base* page)
@@ -481,13 +479,19 @@ void wizard_shell::size_for(wizard_page_base* page)
     stack->addWidget(page);
 }
 
-void wizard_shell::fix_size()
+std::vector<wizard_page_base*> wizard_shell::every_page() const
 {
     std::vector<wizard_page_base*> all;
     for (const auto* list : {&pages, &sized_only})
         for (const QPointer<wizard_page_base>& page : *list)
             if (page)
                 all.push_back(page);
+    return all;
+}
+
+void wizard_shell::fix_size()
+{
+    const std::vector<wizard_page_base*> all = every_page();
     // Each page as it is shown: current in the stack, under its header or beside
     // the watermark. The frame is hidden, so nothing refreshes the size hints the
     // layouts cached for the last page: they are dropped by hand.

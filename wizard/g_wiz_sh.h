@@ -121,6 +121,8 @@ private:
     // One size for every page, added or only sized for, as large as the largest
     // needs with its wrapped text; not resizable.
     void fix_size();
+    // The pages still here, added or only sized for.
+    std::vector<wizard_page_base*> every_page() const;
     void show_header(const wizard_page_base* page);
     int index_of(int dialog_id) const;
 

@@ -38,6 +38,20 @@ protected:
     std::string src = dir / "report.pdf";
 };
 
+// A command prefix that runs VLXRUN as a user whom permission bits stop: none when this process is
+// one, setpriv to nobody when root and that works; nothing otherwise.
+bool unprivileged_prefix(std::vector<std::string>& prefix)
+{
+    if (geteuid() != 0) {
+        prefix = {};
+        return true;
+    }
+    prefix = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    std::vector<std::string> check = prefix;
+    check.insert(check.end(), {"test", "-x", vlxtest::vlxrun_path()});
+    return vlxtest::run_program(check).status == 0;
+}
+
 TEST(VlxrunUsage, TextIsExact)
 {
     std::string u = usage_text();
@@ -65,6 +79,13 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     vlxtest::spit(dir / "log-src.vlx", "[Generic settings]\r\nlogfile=" + dir.path + "/./alias.pdf\r\n");
     vlxtest::spit(dir / "log-self.vlx", "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
     vlxtest::spit(dir / "keep.doc", "keep");
+    // Root's 0644 FIFO to nobody; without root, one of ours that only its group may write.
+    std::vector<std::string> as_user;
+    const bool user_ok = unprivileged_prefix(as_user);
+    ASSERT_EQ(mkfifo((dir / "ro-fifo.doc").c_str(), 0600), 0);
+    ASSERT_EQ(chmod((dir / "ro-fifo.doc").c_str(), geteuid() == 0 ? 0644 : 0464), 0);
+    ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(src.c_str(), 0644), 0);
     const std::string source = vlxtest::slurp(src);
     const std::string usage = usage_text() + "\n", src_opt = "--src=" + src;
     const std::string no_src = "Source file does not exist.\nPlease verify the correct file name was given.\n";
@@ -72,12 +93,13 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
                                     "does not comply with Adobe PDF format.\n";
     const std::string log_clash =
         "Error:\nLogfile name should differ from the source, destination and profile names.\n";
-    // {arguments, standard output, standard error, exit status, environment}
+    // {arguments, standard output, standard error, exit status, environment, run as a user}
     const struct {
         std::vector<std::string> args;
         std::string out, err;
         int status = 255;
         std::map<std::string, std::string> env{};
+        bool unprivileged = false;
     } rows[] = {
         {{}, "", usage},
         {{"--help"}, "", usage},
@@ -112,6 +134,9 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         {{src_opt, "--dest=no/such/out.doc"},
          "Error:\nDestination path does not exist. Please verify the correct path was given.\n", ""},
         {{src_opt, "--dest=ro.doc"}, "Error:\nDestination name specifies an existing read-only file.\n", ""},
+        // refused unopened: opening a FIFO to write waits for a reader, and the run's time limit would end it
+        {{src_opt, "--dest=ro-fifo.doc"}, "Error:\nDestination name specifies an existing read-only file.\n", "", 255,
+         {}, true},
         {{src_opt, "--dest=" + src}, "Error:\nDestination name should differ from the source name.\n", ""},
         // a source found in another letter case is the file every check sees
         {{"--src=REPORT.PDF", "--dest=report.pdf"}, "Error:\nDestination name should differ from the source name.\n", ""},
@@ -121,7 +146,9 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         for (const std::string& a : r.args)
             named += " " + a.substr(0, 40);
         SCOPED_TRACE(named);
-        vlxtest::proc_result got = run(r.args, r.env);
+        if (r.unprivileged && !user_ok)
+            continue; // root without a usable setpriv: no user whom the bits stop
+        vlxtest::proc_result got = run(r.args, r.env, r.unprivileged ? as_user : std::vector<std::string>{});
         EXPECT_EQ(got.status, r.status);
         EXPECT_EQ(got.out, r.out);
         EXPECT_EQ(got.err, r.err);
@@ -132,26 +159,41 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     EXPECT_EQ(vlxtest::slurp(dir / "keep.doc"), "keep");
     EXPECT_EQ(vlxtest::slurp(src), source);
     EXPECT_EQ(vlxtest::slurp(dir / "log-self.vlx"), "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
+    struct stat st;
+    ASSERT_EQ(lstat((dir / "ro-fifo.doc").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
 {
     vlxtest::write_long_pdf(dir / "long.pdf");
-    const std::string tmp = dir / "tmp", dest = dir / "out.doc";
+    const std::string tmp = dir / "tmp";
     ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(strsignal(sig));
-        vlxtest::spit(dest, "old document");
+    ASSERT_EQ(symlink("real.doc", (dir / "link.doc").c_str()), 0);
+    // {destination, the file holding the old document, its text, signal}: behind a link the document
+    // too goes to a temporary file, never into the linked file as it is written
+    const struct {
+        const char *dest, *holder, *old;
+        int sig;
+    } rows[] = {{"out.doc", "out.doc", "old document", SIGTERM}, {"out.doc", "out.doc", "old document", SIGINT},
+                {"out.doc", "out.doc", "old document", SIGHUP}, {"link.doc", "real.doc", "OLD DOCUMENT", SIGTERM}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.dest) + " " + strsignal(row.sig));
+        vlxtest::spit(dir / row.holder, row.old);
         const vlxtest::SignalledRun r = vlxtest::signal_while_writing(
-            vlxtest::vlxrun_path(), {"--src=" + dir / "long.pdf", "--dest=" + dest}, dir.path, tmp, sig);
+            vlxtest::vlxrun_path(), {"--src=" + dir / "long.pdf", "--dest=" + dir / row.dest}, dir.path, tmp, row.sig);
         ASSERT_GT(r.pid, 0);
         ASSERT_TRUE(r.reaped);
-        ASSERT_TRUE(r.seen) << "no page picture seen: " << vlxtest::slurp(dir / "stderr");
-        EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == sig) << r.status;
-        EXPECT_EQ(vlxtest::slurp(dest), "old document");
+        EXPECT_TRUE(r.seen) << "no page picture seen: " << vlxtest::slurp(dir / "stderr");
+        EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == row.sig) << r.status;
+        const std::string held = vlxtest::slurp(dir / row.holder);
+        EXPECT_TRUE(held == row.old) << held.size() << " bytes: " << held.substr(0, 60);
         EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
         EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
     }
+    struct stat st;
+    ASSERT_EQ(lstat((dir / "link.doc").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
 // A FIFO whose reader stops at its first end-of-file, as cat does, and a pipe as standard output get
@@ -176,20 +218,6 @@ TEST_F(Vlxrun, FifoAndPipeDestinationsGetTheBytesOfAPlainFile)
     const vlxtest::proc_result piped = run({"--src=report.pdf", "--dest=/dev/stdout"});
     EXPECT_EQ(piped.status, 0) << piped.describe();
     EXPECT_TRUE(piped.out == plain) << piped.out.substr(0, 200);
-}
-
-// A command prefix that runs VLXRUN as a user whom permission bits stop: none when this process is
-// one, setpriv to nobody when root and that works; nothing otherwise.
-bool unprivileged_prefix(std::vector<std::string>& prefix)
-{
-    if (geteuid() != 0) {
-        prefix = {};
-        return true;
-    }
-    prefix = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    std::vector<std::string> check = prefix;
-    check.insert(check.end(), {"test", "-x", vlxtest::vlxrun_path()});
-    return vlxtest::run_program(check).status == 0;
 }
 
 TEST_F(Vlxrun, WritableFileInAFolderClosedToNewFilesIsOverwrittenInPlace)

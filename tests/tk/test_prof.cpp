@@ -29,13 +29,15 @@ struct Profile : ::testing::Test {
 
 TEST_F(Profile, KeyLinesFirstValueWinsAndLineEnds)
 {
-    ASSERT_TRUE(load_text(p, "[S]\r\n  mode = 1  \r\npages=1,3,5-10\r\na=b=c\r\nk=1\nk=2\n[T]\nx=1\n"
-                             "[S]\nk=3\nj=4\nc=x\rb\r\nlast=1"));
+    // a line is a text: what follows a NUL byte in it is not read
+    ASSERT_TRUE(load_text(p, "[S]\r\n  mode = 1  \r\npages=1,3,5-10\r\na=b=c\r\nk=1\nk=2\n[T]\nx=1\nmode=1" +
+                             std::string(1, '\0') + "junk\r\n[S]\nk=3\nj=4\nc=x\rb\r\nlast=1"));
     std::pair<const char*, const char*> rows[] = {{"mode", " 1"}, {"a", "b=c"},   {"k", "1"},
                                                   {"j", "4"},     {"c", "x\rb"}, {"last", "1"}};
     for (auto& [key, value] : rows)
         EXPECT_EQ(p.get_value("S", key), value) << key;
     EXPECT_EQ(p.get_value("T", "x"), "1");
+    EXPECT_EQ(p.get_value("T", "mode"), "1");
 }
 
 TEST_F(Profile, LineLengthLimitIs4095Characters)

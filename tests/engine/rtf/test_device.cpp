@@ -93,6 +93,9 @@ TEST_F(Device, MarginsStayOnThePage)
     // Text across the whole width and off the top and bottom edges.
     EXPECT_EQ(flush({word(U"High", -20, 2, 10), word(U"Low", 100, 800, 10), word(std::u32string(130, U'W'), 0, 400, 10)}),
               "\\margt0\\margb0\\margr0\\margl0");
+    // One word, box x 100..120, y 390.5..403.5 on a Letter page: left 100, right (612 - 120) * 0.98,
+    // top 390.5 * 0.97, bottom (792 - 403.5) * 0.2, each truncated to whole points.
+    EXPECT_EQ(flush({word(U"Text", 100, 400, 10)}), "\\margt7560\\margb1540\\margr9640\\margl2000");
 }
 
 TEST(DeviceWithout, JobOrFile)

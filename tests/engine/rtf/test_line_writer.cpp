@@ -96,10 +96,10 @@ TEST_F(DumpLine, FormattingUnderlineAndBullet)
 
 TEST_F(DumpLine, AdjacentLinksShareOneFieldWithEscapedTarget)
 {
-    TextWord* a = linked(fword(U"ab", 100, 200, 10), "http://a.example/x y\\{}\"\xE9");
+    TextWord* a = linked(fword(U"ab", 100, 200, 10), "http://a.example/x y\\{}\"\xE9\t\x01");
     TextWord* b = linked(fword(U"cd", 115, 200, 10), "http://b.example/");
     EXPECT_EQ(dump(line({a, b, fword(U"ef", 130, 200, 10)}, true)),
-              "\\expndtw1 {\\field{\\*\\fldinst {\\b HYPERLINK }{\\b \"http://a.example/x y\\\\\\{\\}%22\\'e9\"}}\n"
+              "\\expndtw1 {\\field{\\*\\fldinst {\\b HYPERLINK }{\\b \"http://a.example/x y\\\\\\{\\}%22\\'e9\\'09\\'01\"}}\n"
               "{\\fldrslt{ab cd\n}}}\\plain \\expndtw1 \\f10 \\fs20  ef ");
     EXPECT_FALSE(linkOpen);
 }

@@ -177,15 +177,36 @@ TEST_F(FramedBlocks, RowsAreParagraphsOfAFrame)
     std::string out = pb.dump(false);
     EXPECT_EQ(out, frame(b, 0) + tagged(a) + "\r\n\\par}" + frame(b, 400) + tagged(c) + "\\par}\r\n\r\n");
     EXPECT_TRUE(bracesOk(out));
+
+    // Two pieces of one row: the gap between them, widened by 1.15, in spaces of the first
+    // piece's font, rounded to the nearest count.
+    const struct {
+        double spaces;
+        int count;
+    } gaps[] = {{10.501, 11}, {10.499, 10}};
+    for (const auto& g : gaps) {
+        SCOPED_TRACE(g.spaces);
+        PageBuilder row;
+        vlx::TextBlock* rb = row.block();
+        const vlx::TextWord* w = row.add(rb, textLine("left", 100, 300, 10, 7))->words;
+        pdf_width_getter& m = pdf_width_getter::instance();
+        m.set_font(w->fontFace, 10, w->bold, w->italic);
+        const double textW = 72 * m.get_width("left"), spaceW = 72 * m.get_width(" ");
+        ASSERT_GT(spaceW, 0);
+        row.add(rb, textLine("right", 100 + textW + g.spaces * spaceW / 1.15, 300, 10, 7));
+        out = row.dump(false);
+        EXPECT_NE(out.find("{\\fs20 " + std::string(static_cast<size_t>(g.count), ' ') + "}"), std::string::npos)
+            << out;
+    }
 }
 
 TEST_F(FramedBlocks, LinkEndsBeforeItsParagraphAndZeroSizesStayFinite)
 {
     vlx::TextBlock* b = pb.block();
-    pb.add(b, line({linked(word(U"site", 100, 100, 10, 7), "http://example.com/{x}")}));
+    pb.add(b, line({linked(word(U"site", 100, 100, 10, 7), "http://example.com/{x}\t")}));
     pb.add(b, textLine("plain", 100, 200, 10, 7));
     std::string out = pb.dump(false);
-    EXPECT_NE(out.find("{\\b \"http://example.com/\\{x\\}\"}}"), std::string::npos) << out;
+    EXPECT_NE(out.find("{\\b \"http://example.com/\\{x\\}\\'09\"}}"), std::string::npos) << out;
     EXPECT_NE(out.find("\n}}}\\par}"), std::string::npos) << out;
     EXPECT_TRUE(bracesOk(out));
 

@@ -64,6 +64,23 @@ TEST_F(RegionBuilding, LineFurtherBelowThanFourTimesItsSizeStartsARegion)
         EXPECT_EQ(list.lines[1]->yMin - list.lines[0]->yMax, r.gap);
         EXPECT_EQ(list.regions.size(), r.regions);
     }
+    // A line of size 0 whose box reaches 0.2 into the upper line's: no size to measure the distance
+    // in, so it starts a region after a sized line and stays with a sizeless one.
+    const struct {
+        double upperSize;
+        size_t regions;
+    } sizeless[] = {{10, 2}, {0, 1}};
+    for (const auto& r : sizeless) {
+        SCOPED_TRACE(r.upperSize);
+        blocks = Blocks();
+        vlx::TextLine* upper = makeLine(72, 540, 80, 60, r.upperSize);
+        Blocks::append(blocks.add(), upper);
+        Blocks::append(blocks.add(), makeLine(72, 540, upper->yMax - 0.2, 60, 0));
+        build(false);
+        ASSERT_EQ(list.lineCount, 2);
+        EXPECT_NEAR(list.lines[1]->yMin - list.lines[0]->yMax, -0.2, 1e-9);
+        EXPECT_EQ(list.regions.size(), r.regions);
+    }
 }
 
 TEST_F(RegionBuilding, VerticalTextAndEmptyPages)

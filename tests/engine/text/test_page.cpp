@@ -85,9 +85,23 @@ TEST_F(PageCollect, PositionalGapsBreakWords)
     addChar(116.5, 700, 5, 'd'); // 1.0 back: -1 > -2, same word
     addChar(121.5, 702, 5, 'e'); // baseline 2 lower: new word
     page.endWord();
+    // Word spacing moves only a one-byte code 32. In a font of two-byte codes, code 32 is a letter
+    // whose advance the PDF library gives without word spacing: nothing is taken off, no gap opens.
+    useFont(std::make_shared<StubFont>("CID", "", 0, fontCIDType2), 10);
+    for (double wordSpace : {0.0, 4.0}) {
+        state.setWordSpace(wordSpace);
+        const double y = 600 - 20 * wordSpace;
+        Unicode letters[3] = {'a', 'X', 'b'};
+        const CharCode codes[3] = {0x0141, 32, 0x0142};
+        page.beginWord(&state, 100, y);
+        for (int i = 0; i < 3; ++i)
+            page.addChar(&state, 100 + 5 * i, y, 5, 0, codes[i], 2, &letters[i], 1);
+        page.endWord();
+    }
+    state.setWordSpace(0);
     std::vector<std::string> t = texts();
     std::sort(t.begin(), t.end());
-    EXPECT_EQ(t, (std::vector<std::string>{"ab", "cd", "e"}));
+    EXPECT_EQ(t, (std::vector<std::string>{"aXb", "aXb", "ab", "cd", "e"}));
 }
 
 TEST_F(PageCollect, OnlyFiniteOriginsOnThePageAreKept)

@@ -3,6 +3,7 @@
 
 #include "RtfOutputDev.h"
 #include "annot_filter.h"
+#include "page_writer.h"
 #include "pdf_open.h"
 #include "pdf_ulin.h"
 #include "plat_tmpreg.h"
@@ -233,7 +234,6 @@ void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
     if (physLayout_mode || !noframe_mode) {
         // Framed text has no body paragraph of its own; without one, readers anchor the picture
         // inside the first frame and lose it.
-        static const char anchor[] = "\\pard\\plain\\fs2\\par\r\n";
-        std::fwrite(anchor, 1, sizeof anchor - 1, out);
+        vlx::page_writer::writeAnchorParagraph(out);
     }
 }

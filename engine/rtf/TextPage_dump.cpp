@@ -98,6 +98,7 @@ void writeFlowingLayout(TextPage& page, FILE* out, TextOutputFunc outputFunc, Ta
     for (PageRegion* region : list.regions)
         if (region->cellCount != 0)
             last = region;
+    bool boxes = false, body = false;
     for (PageRegion* region : list.regions) {
         if (region->cellCount == 0)
             continue;
@@ -107,8 +108,10 @@ void writeFlowingLayout(TextPage& page, FILE* out, TextOutputFunc outputFunc, Ta
             for (RegionCell* cell : region->cells)
                 for (TextLine* line : cell->lines)
                     page_writer::writeTextBoxLine(page, out, outputFunc, tagWord, colors, line, flags);
+            boxes = true;
             continue;
         }
+        body = true;
         page.writeSection(out, outputFunc, region, runningRegionBottom, margins.left,
                           page.pageWidth - margins.right, tagWord, colors);
         runningRegionBottom = std::max(runningRegionBottom, region->yMax);
@@ -116,6 +119,11 @@ void writeFlowingLayout(TextPage& page, FILE* out, TextOutputFunc outputFunc, Ta
             std::fprintf(out, "%s\n", "\\par");
             page.paragraphClosed = true;
         }
+    }
+    // A page of text boxes alone (a turned page) needs a paragraph of its own to keep them.
+    if (boxes && !body) {
+        page_writer::writeAnchorParagraph(out);
+        page.paragraphClosed = true;
     }
     page.lastRegion = false;
     page.paragraphDefaults = false;

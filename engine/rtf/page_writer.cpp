@@ -81,5 +81,11 @@ bool writeLinePrefix(FILE* out, TextOutputFunc outputFunc, TagWord& tagWord, con
     return true;
 }
 
+void writeAnchorParagraph(FILE* out)
+{
+    static const char anchor[] = "\\pard\\plain\\fs2\\par\r\n";
+    std::fwrite(anchor, 1, sizeof anchor - 1, out);
+}
+
 } // namespace page_writer
 } // namespace vlx

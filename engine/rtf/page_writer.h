@@ -48,6 +48,10 @@ int wordColorIndex(const TextWord* word, const ColorList& colors);
 bool writeLinePrefix(FILE* out, TextOutputFunc outputFunc, TagWord& tagWord, const ColorList& colors,
                      const TextLine* line, bool openBrace);
 
+// A tiny empty body paragraph. Shapes (the page picture, text boxes) anchor to the paragraph
+// that follows them; without one of the page's own, readers move them onto the next page.
+void writeAnchorParagraph(FILE* out);
+
 // One text box per line: a region of vertical text, or a vertical block.
 void writeTextBoxLine(TextPage& page, FILE* out, TextOutputFunc outputFunc, TagWord& tagWord,
                       const ColorList& colors, TextLine* line, LineFlags& flags);

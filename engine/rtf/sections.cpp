@@ -45,10 +45,12 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
     std::fprintf(out, "\\cols%d", count);
     auto leftEdge = [&](int i) { return i == 0 ? left : region->cells[i]->xMin; };
     auto rightEdge = [&](int i) { return i == count - 1 ? right : region->cells[i]->xMax; };
+    // Cells may overlap; readers hide the text of a section with a negative width or gap.
+    auto twips = [](double points) { return std::max(0, rtf_twips(points)); };
     for (int i = 0; i < count; ++i) {
-        std::fprintf(out, "\\colno%d\\colw%d", i + 1, truncInt((rightEdge(i) - leftEdge(i)) * 20));
+        std::fprintf(out, "\\colno%d\\colw%d", i + 1, twips(rightEdge(i) - leftEdge(i)));
         if (i + 1 < count)
-            std::fprintf(out, "\\colsr%d", truncInt((region->cells[i + 1]->xMin - region->cells[i]->xMax) * 20));
+            std::fprintf(out, "\\colsr%d", twips(region->cells[i + 1]->xMin - region->cells[i]->xMax));
     }
     std::fputs("\n", out);
 

@@ -42,6 +42,12 @@ std::vector<std::string> columns_words();
 // with the first column's last line at the foot itself.
 void make_full_columns(vlxtest::PdfWriter& w, bool footer);
 std::vector<std::string> full_columns_words(int page, bool footer);
+// One page of two columns whose cells overlap: the first left line reaches under the right one.
+void make_overlapping_columns(vlxtest::PdfWriter& w);
+std::vector<std::string> overlapping_columns_words();
+// Three pages of four lines each: turned by /Rotate 90, turned by the text matrix, upright.
+void make_turned_pages(vlxtest::PdfWriter& w);
+std::string turned_line(int page, int i);
 void make_table(vlxtest::PdfWriter& w);
 std::vector<std::string> table_words();
 

@@ -104,6 +104,48 @@ std::vector<std::string> columns_words()
     return out;
 }
 
+void make_overlapping_columns(vlxtest::PdfWriter& w)
+{
+    vlxtest::PdfPage& p = w.add_page(612, 792);
+    // The first left line runs 4 points under the start of the first right line, which stands
+    // half a line lower: the two columns' cells overlap without either line spanning both.
+    for (int i = 0; i < 8; ++i) {
+        std::string left = std::string("Alpha ") + NUMBERS[i] + " gardens";
+        p.text(72, 700 - 14 * i, i == 0 ? left + " and lawns" : left, "Helvetica", 10);
+        p.text(i == 0 ? 200 : 220, 693 - 14 * i, std::string("Beta ") + NUMBERS[i] + " rivers", "Helvetica", 10);
+    }
+}
+
+std::vector<std::string> overlapping_columns_words()
+{
+    std::vector<std::string> out = {"Alpha", "one", "gardens", "and", "lawns"};
+    for (int i = 1; i < 8; ++i)
+        out.insert(out.end(), {"Alpha", NUMBERS[i], "gardens"});
+    for (int i = 0; i < 8; ++i)
+        out.insert(out.end(), {"Beta", NUMBERS[i], "rivers"});
+    return out;
+}
+
+void make_turned_pages(vlxtest::PdfWriter& w)
+{
+    vlxtest::PdfPage& rotated = w.add_page(612, 792, 90);
+    for (int i = 0; i < 4; ++i)
+        rotated.text(72, 700 - 16 * i, turned_line(1, i), "Helvetica", 12);
+    // A landscape table on an upright page: every line drawn a quarter turn anticlockwise.
+    vlxtest::PdfPage& landscape = w.add_page(612, 792);
+    for (int i = 0; i < 4; ++i)
+        landscape.raw("BT " + landscape.font("Helvetica") + " 12 Tf 0 1 -1 0 " + std::to_string(100 + 16 * i) +
+                      " 100 Tm (" + turned_line(2, i) + ") Tj ET");
+    vlxtest::PdfPage& upright = w.add_page(612, 792);
+    for (int i = 0; i < 4; ++i)
+        upright.text(72, 700 - 16 * i, turned_line(3, i), "Helvetica", 12);
+}
+
+std::string turned_line(int page, int i)
+{
+    return std::string(page == 3 ? "Upright " : "Turned ") + NUMBERS[page - 1] + " line " + NUMBERS[i];
+}
+
 namespace {
 
 // Column lines from FULL_TOP down to the lowest baseline not below `bottom`, 13 points apart.

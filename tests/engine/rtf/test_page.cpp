@@ -130,8 +130,18 @@ TEST_F(PageWriter, VerticalTextIsATextBoxInEveryLayout)
         page.page.writeTextBox(head.out(), writeOut, l);
         vlx::TagWord tag;
         std::string pre = layout ? prefixOf(l, &tag) : "";
-        EXPECT_EQ(page.dump(layout == 0), head.str() + pre + lineText(l, tag) + (layout ? "}}}\n" : "\\par}}}\r\n"));
+        // A flowing page of text boxes alone ends with a paragraph of its own, which keeps them
+        // on it; the run gives exact and framed pages theirs after the page picture.
+        std::string tail = layout == 2 ? "}}}\n\\pard\\plain\\fs2\\par\r\n" : layout ? "}}}\n" : "\\par}}}\r\n";
+        EXPECT_EQ(page.dump(layout == 0), head.str() + pre + lineText(l, tag) + tail);
     }
+    // Beside upright text the boxes have the page's paragraphs to keep them.
+    PageBuilder mixed;
+    mixed.add(mixed.block(3), line({word(U"down", 200, 100, 10, 5, 3)}));
+    mixed.add(mixed.block(), textLine("upright", 100, 300, 10, 7));
+    std::string out = mixed.dump(false);
+    EXPECT_EQ(count(out, "\\shptxt"), 1u) << out;
+    EXPECT_EQ(count(out, "\\fs2\\par"), 0u) << out;
 }
 
 TEST_F(PageWriter, ExactLinksCloseInsideFramesAndTextBoxes)

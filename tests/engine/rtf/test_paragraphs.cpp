@@ -175,6 +175,26 @@ TEST_F(Sections, SpacedRegionIsAColumnSection)
     first->cells[1]->spacedLines = 1;
     pb.page.sectionFresh = false;
     EXPECT_TRUE(startsWith(section(first.get(), 80), "\\cols2\\colno1"));
+    // Cells that overlap give no gap, and a cell past the right bound no width: readers hide the
+    // text of a section with a negative one.
+    const struct {
+        double bLeft, bRight;
+        const char* cols;
+    } bounds[] = {
+        {280, 540, "\\cols2\\colno1\\colw5500\\colsr0\\colno2\\colw6340\n"}, // 10 points over
+        {289.75, 540, "\\cols2\\colno1\\colw5500\\colsr0\\colno2\\colw6145\n"},
+        {290, 540, "\\cols2\\colno1\\colw5500\\colsr0\\colno2\\colw6140\n"},
+        {290.25, 540, "\\cols2\\colno1\\colw5500\\colsr5\\colno2\\colw6135\n"},
+        {597.25, 610, "\\cols2\\colno1\\colw5500\\colsr6145\\colno2\\colw0\n"},
+    };
+    for (const auto& row : bounds) {
+        vlx::TextLine* over = text("right column", row.bLeft, 100);
+        over->xMax = row.bRight;
+        auto r = region(0, {{a}, {over}});
+        r->cells[0]->spacedLines = 1;
+        std::string out = section(r.get(), 80);
+        EXPECT_EQ(out.substr(0, out.find('\n') + 1), row.cols) << row.bLeft;
+    }
 }
 
 TEST_F(Sections, ThreeByThreeGridIsATable)

@@ -4,6 +4,7 @@
 #include "tk_errh.h"
 #include "tk_log.h"
 #include "vlx_conv.h"
+#include "vlx_dest.h"
 
 #include <cstdio>
 
@@ -14,7 +15,7 @@ namespace {
 // password, say) are kept off the standard output too.
 FILE* message_stream()
 {
-    if (opt_dest == "-")
+    if (vlx_dest_is_stdout(opt_dest))
         return stderr;
     vellix_convertor* conv = vellix_convertor::slot();
     return conv ? conv->message_stream() : stdout;

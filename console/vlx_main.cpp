@@ -10,6 +10,7 @@
 #include "pdf_open.h"
 #include "plat_tmpreg.h"
 #include "vlx_conv.h"
+#include "vlx_dest.h"
 
 #include <PDFDoc.h>
 
@@ -123,10 +124,15 @@ std::string default_dest(const std::string& src)
     return fn.make_path();
 }
 
-// The names a profile's log file must not be: the ones given on the command line.
+// The names a profile's log file must not be: the ones given on the command line, and the file
+// open on standard output when the document goes there.
 std::vector<std::string> named_files()
 {
-    return {opt_src, opt_dest.empty() && !opt_src.empty() ? default_dest(opt_src) : opt_dest};
+    const std::string dest = opt_dest.empty() && !opt_src.empty() ? default_dest(opt_src) : opt_dest;
+    std::vector<std::string> names = {opt_src, dest};
+    if (vlx_dest_is_stdout(dest))
+        names.push_back("/proc/self/fd/1");
+    return names;
 }
 
 // Lines a profile's log file kept back go to it when the program ends early, if it is safe.

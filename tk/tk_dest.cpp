@@ -5,6 +5,8 @@
 #include "tk_log.h"
 #include "tk_utils.h"
 
+const char TK_DEST_IS_SOURCE[] = "Destination name should differ from the source name.";
+
 void common_check_dest(const std::string& dest, const std::string& src)
 {
     tk_log(1, "common_check_dest(%s)", dest.c_str());
@@ -12,7 +14,7 @@ void common_check_dest(const std::string& dest, const std::string& src)
         throw tk_exception("Destination name should specify a file, not folder.", 1);
     // Writing over the source would destroy it while the PDF library still reads it.
     if (tk_is_same_file(dest, src))
-        throw tk_exception("Destination name should differ from the source name.", 1);
+        throw tk_exception(TK_DEST_IS_SOURCE, 1);
     if (tk_is_file_exist(dest, TK_MODE_READ) && !tk_is_file_exist(dest, TK_MODE_WRITE))
         throw tk_exception("Destination name specifies an existing read-only file.", 1);
     if (!tk_is_path_exist(tk_file_name(dest).get_dir()))

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+extern const char TK_DEST_IS_SOURCE[];
+
 // Throws a level-1 tk_exception when dest is a folder, names the source file,
 // is a read-only file, or lies in a missing folder.
 void common_check_dest(const std::string& dest, const std::string& src = std::string());

@@ -1,6 +1,8 @@
 #include "vlx_dest.h"
 
 #include "plat_file.h"
+#include "plat_stdfd.h"
+#include "tk_dest.h"
 #include "tk_except.h"
 #include "tk_log.h"
 
@@ -28,15 +30,41 @@ bool refused(int err)
     return err == EACCES || err == EPERM || err == EROFS;
 }
 
+bool same_inode(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    return !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+[[noreturn]] void cannot_open(const std::string& dest, const char* why)
+{
+    tk_log(3, "vlx_dest_file: %s %s", dest.c_str(), why);
+    throw tk_exception(CANNOT_OPEN, 1);
+}
+
 } // namespace
 
-vlx_dest_file::vlx_dest_file(const std::string& dest)
+bool vlx_dest_is_stdout(const std::string& dest)
+{
+    return dest == "-" || plat::is_file_on_fd(dest, STDOUT_FILENO);
+}
+
+vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : source_(src)
 {
     target_ = dest;
-    if (dest == "-")
+    // A stream closed at start now leads to /dev/null, where the document would vanish unseen.
+    if (plat::std_stream_was_closed(dest == "-" ? STDOUT_FILENO : plat::std_stream_named(dest)))
+        cannot_open(dest, "names a standard stream closed at start");
+    if (vlx_dest_is_stdout(dest)) {
+        // written through the stream as it was opened, appending when it appends
+        target_ = "-";
         return;
+    }
     struct stat st;
     existed_ = ::stat(dest.c_str(), &st) == 0;
+    if (!existed_ && errno == ELOOP)
+        cannot_open(dest, "is a loop of links"); // renaming over it would replace the link
     // A device, FIFO or pipe is written through the name as given: renaming over it would replace
     // it by a plain file, and the link behind /dev/stdout may name no file at all ("pipe:[N]").
     if (existed_ && !S_ISREG(st.st_mode))
@@ -102,6 +130,11 @@ void vlx_dest_file::commit()
         return;
     // A signal now waits until the document is whole in its place.
     plat::signal_hold hold;
+    // Whatever the names led to when the run began, the source itself is never replaced.
+    if (same_inode(target_, source_)) {
+        tk_log(3, "vlx_dest_file: %s is the source", target_.c_str());
+        throw tk_exception(TK_DEST_IS_SOURCE, 1);
+    }
     int err = 0;
     if (how_ == copied_into) {
         err = plat::copy_into(temp_, target_);

@@ -9,11 +9,17 @@
 #include <string>
 #include <sys/types.h>
 
+// True when the document for dest goes through standard output: dest is "-" or the file open on
+// descriptor 1 (/dev/stdout, /dev/fd/1, or the name of the file standard output leads to).
+bool vlx_dest_is_stdout(const std::string& dest);
+
 class vlx_dest_file {
 public:
-    // "-" stands for standard output and needs no temporary file. Throws the level-1
-    // "Cannot open destination file" when no temporary file can be made for dest.
-    explicit vlx_dest_file(const std::string& dest);
+    // "-" stands for standard output and needs no temporary file, and so does any name of the file
+    // open there. Throws the level-1 "Cannot open destination file" when dest names a standard
+    // stream that was closed at start, is a loop of links, or no temporary file can be made for it.
+    // src is the source document, which the commit never puts the document over.
+    explicit vlx_dest_file(const std::string& dest, const std::string& src = std::string());
     ~vlx_dest_file(); // removes the temporary file unless committed
     vlx_dest_file(const vlx_dest_file&) = delete;
     vlx_dest_file& operator=(const vlx_dest_file&) = delete;
@@ -30,6 +36,7 @@ private:
     bool make_temp(const std::string& folder);
 
     std::string target_;
+    std::string source_;
     std::string temp_;
     how_t how_ = written_directly;
     bool existed_ = false;

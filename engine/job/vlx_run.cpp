@@ -91,7 +91,7 @@ std::string vlx_picture_head(int w, int h, int resolution)
 
 FILE* vellix_convertor::message_stream() const
 {
-    return dest == "-" ? stderr : stdout;
+    return vlx_dest_is_stdout(dest) ? stderr : stdout;
 }
 
 void vellix_convertor::run()
@@ -140,7 +140,7 @@ void vellix_convertor::run_pages()
     pdf_uline_processor proc(tables_mode);
     RasterOutputDev raster;
     raster.startDoc(doc.get());
-    vlx_dest_file target(dest);
+    vlx_dest_file target(dest, src);
     const int count = page_count;
     {
         RtfOutputDev rtf(target.path().c_str(), physLayout_mode ? 1 : 0, 0, false);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -76,6 +77,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", (dir / "socket.pdf").c_str());
     ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ASSERT_EQ(symlink("report.pdf", (dir / "alias.pdf").c_str()), 0);
+    ASSERT_EQ(symlink("lb.doc", (dir / "la.doc").c_str()), 0);
+    ASSERT_EQ(symlink("la.doc", (dir / "lb.doc").c_str()), 0);
     vlxtest::spit(dir / "log-src.vlx", "[Generic settings]\r\nlogfile=" + dir.path + "/./alias.pdf\r\n");
     vlxtest::spit(dir / "log-self.vlx", "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
     vlxtest::spit(dir / "keep.doc", "keep");
@@ -137,6 +140,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         // refused unopened: opening a FIFO to write waits for a reader, and the run's time limit would end it
         {{src_opt, "--dest=ro-fifo.doc"}, "Error:\nDestination name specifies an existing read-only file.\n", "", 255,
          {}, true},
+        // a loop of links leads to no file; replacing it would lose both links
+        {{src_opt, "--dest=la.doc"}, "Error:\nCannot open destination file\n", ""},
         {{src_opt, "--dest=" + src}, "Error:\nDestination name should differ from the source name.\n", ""},
         // a source found in another letter case is the file every check sees
         {{"--src=REPORT.PDF", "--dest=report.pdf"}, "Error:\nDestination name should differ from the source name.\n", ""},
@@ -162,6 +167,99 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     struct stat st;
     ASSERT_EQ(lstat((dir / "ro-fifo.doc").c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    for (const char* name : {"la.doc", "lb.doc"}) {
+        std::error_code ec;
+        EXPECT_EQ(std::filesystem::read_symlink(dir / name, ec).string(), name[1] == 'a' ? "lb.doc" : "la.doc");
+    }
+}
+
+// A standard stream closed at start is no way to the source: the program opens none of the stream
+// numbers for its files, so a name of the stream finds no file and is refused before anything is
+// written.
+TEST_F(Vlxrun, ClosedStandardStreamIsNeverTheDestination)
+{
+    const std::string source = vlxtest::slurp(src);
+    const std::string refused = "Error:\nCannot open destination file\n";
+    // {destination, redirection, the message on standard error (else on standard output)}
+    const struct {
+        const char* dest;
+        const char* redirect;
+        bool on_stderr;
+    } rows[] = {
+        {"/dev/stdout", ">&-", true},          {"/dev/fd/1", ">&-", true},  {"/proc/self/fd/1", ">&-", true},
+        {"/proc/thread-self/fd/1", ">&-", true}, {"-", ">&-", true},       {"/dev/stderr", "2>&-", false},
+        {"/dev/fd/2", "2>&-", false},          {"/proc/self/fd/2", "2>&-", false}, {"/dev/stdin", "<&-", false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.dest) + " " + r.redirect);
+        vlxtest::spit(dir / "src.pdf", source);
+        const std::string script =
+            std::string("timeout -s KILL 120 \"$0\" --src=src.pdf --dest=\"$1\" ") + r.redirect;
+        const vlxtest::proc_result got =
+            vlxtest::run_program({"sh", "-c", script, vlxtest::vlxrun_path(), r.dest}, dir.path);
+        EXPECT_EQ(got.status, 255) << got.describe();
+        EXPECT_EQ(r.on_stderr ? got.err : got.out, refused);
+        EXPECT_EQ(r.on_stderr ? got.out : got.err, "");
+        EXPECT_TRUE(vlxtest::slurp(dir / "src.pdf") == source) << "the source was changed";
+        EXPECT_EQ(vlxtest::names_starting(dir.path, ""), (std::vector<std::string>{"report.pdf", "src.pdf"}));
+    }
+}
+
+// Any name of the file open on standard output is standard output, as "-" is: the document goes
+// through the stream as it was opened, and the program's own lines go to standard error.
+TEST_F(Vlxrun, DestinationThatIsStandardOutputIsWrittenThroughIt)
+{
+    ASSERT_EQ(run({"--src=report.pdf", "--dest=plain.doc"}).status, 0);
+    const std::string plain = vlxtest::slurp(dir / "plain.doc");
+    ASSERT_EQ(plain.rfind("{\\rtf", 0), 0u);
+    const std::string graphics_off = "Graphics is OFF\nGraphics is OFF\n"; // one line a page
+    auto shell = [&](const std::string& script, const std::string& dest) {
+        return vlxtest::run_program(
+            {"sh", "-c", "v() { timeout -s KILL 120 \"$0\" \"$@\"; }; " + script, vlxtest::vlxrun_path(), dest},
+            dir.path);
+    };
+
+    for (const char* dest : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        SCOPED_TRACE(dest);
+        const vlxtest::proc_result r = shell("v --src=report.pdf --dest=\"$1\" --no_graph | cat >piped.doc", dest);
+        EXPECT_EQ(r.status, 0) << r.describe();
+        EXPECT_EQ(r.err, graphics_off);
+        const std::string got = vlxtest::slurp(dir / "piped.doc");
+        EXPECT_EQ(got.rfind("{\\rtf", 0), 0u) << got.substr(0, 100);
+        EXPECT_EQ(got.find("Graphics is OFF"), std::string::npos);
+    }
+
+    // appended when the stream appends; the file is never replaced
+    vlxtest::spit(dir / "app.doc", "old document\n");
+    struct stat before, after;
+    ASSERT_EQ(stat((dir / "app.doc").c_str(), &before), 0);
+    vlxtest::proc_result r = shell("v --src=report.pdf --dest=\"$1\" >>app.doc", "/dev/stdout");
+    EXPECT_EQ(r.status, 0) << r.describe();
+    EXPECT_TRUE(vlxtest::slurp(dir / "app.doc") == "old document\n" + plain) << vlxtest::slurp(dir / "app.doc").substr(0, 100);
+    ASSERT_EQ(stat((dir / "app.doc").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+
+    // standard output redirected to the destination's own name
+    vlxtest::spit(dir / "own.doc", "old document");
+    ASSERT_EQ(stat((dir / "own.doc").c_str(), &before), 0);
+    r = shell("v --src=report.pdf --dest=\"$1\" --no_graph >own.doc", "own.doc");
+    EXPECT_EQ(r.status, 0) << r.describe();
+    EXPECT_EQ(r.err, graphics_off);
+    const std::string own = vlxtest::slurp(dir / "own.doc");
+    EXPECT_EQ(own.rfind("{\\rtf", 0), 0u) << own.substr(0, 100);
+    EXPECT_EQ(own.find("Graphics is OFF"), std::string::npos);
+    ASSERT_EQ(stat((dir / "own.doc").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+
+    // a profile's log file that is that stream would be emptied and mixed into the document
+    vlxtest::spit(dir / "log.vlx", "[Generic settings]\r\nlogfile=out.log\r\n");
+    vlxtest::spit(dir / "out.log", "keep");
+    r = shell("v --profile=log.vlx --src=report.pdf --dest=\"$1\" >>out.log", "-");
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, "Error:\nLogfile name should differ from the source, destination and profile names.\n");
+    EXPECT_EQ(vlxtest::slurp(dir / "out.log"), "keep");
+
+    EXPECT_EQ(vlxtest::names_starting(dir.path, "."), std::vector<std::string>{}) << "no temporary file is left";
 }
 
 TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)

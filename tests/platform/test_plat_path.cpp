@@ -1,6 +1,7 @@
 // The file stand-ins' safety edges and the temporary files' removal on a signal; paths, mail,
 // versions and the rest are exercised through the toolkit's tests.
 #include "plat_file.h"
+#include "plat_stdfd.h"
 #include "plat_tmpreg.h"
 
 #include "scoped_env.h"
@@ -39,6 +40,40 @@ TEST(Files, ReadFileLimits)
     EXPECT_EQ(data, "12345");
     EXPECT_EQ(plat::read_file(dir / "f", data, 4), EFBIG);
     EXPECT_EQ(plat::read_file(dir.path, data, 10), EISDIR);
+}
+
+// Only this process's own descriptors 0 to 2 are standard streams, however the name leads there.
+TEST(Files, StandardStreamNames)
+{
+    TempDir dir;
+    ASSERT_EQ(symlink("/dev/stdout", (dir / "out").c_str()), 0);
+    ASSERT_EQ(symlink("/proc", (dir / "proc").c_str()), 0);
+    // relative texts are taken from the link's folder
+    ASSERT_EQ(symlink("proc/self/fd/2", (dir / "rel").c_str()), 0);
+    ASSERT_EQ(symlink("self/fd/2", (dir / "stray").c_str()), 0);
+    const struct {
+        std::string name;
+        int fd;
+    } rows[] = {
+        {"/dev/stdin", 0}, {"/dev/stdout", 1}, {"/dev/stderr", 2}, {"/dev/fd/1", 1}, {"/dev/fd/./2", 2},
+        {"/proc/self/fd/0", 0}, {"/proc/thread-self/fd/1", 1}, {"/proc/" + std::to_string(getpid()) + "/fd/2", 2},
+        {dir / "out", 1}, {dir / "proc/self/fd/1", 1}, {dir / "rel", 2}, {dir / "stray", -1},
+        {"/proc/self/fd/3", -1}, {"/proc/self/fd/01", -1}, {"/proc/1/fd/1", -1}, {"/dev/null", -1},
+        {dir / "none", -1}, {"", -1},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(plat::std_stream_named(r.name), r.fd) << r.name;
+
+    // the file a descriptor holds, under any name
+    vlxtest::spit(dir / "f", "x");
+    ASSERT_EQ(link((dir / "f").c_str(), (dir / "g").c_str()), 0);
+    int fd = ::open((dir / "f").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(plat::is_file_on_fd(dir / "g", fd));
+    EXPECT_TRUE(plat::is_file_on_fd("/proc/self/fd/" + std::to_string(fd), fd));
+    EXPECT_FALSE(plat::is_file_on_fd(dir / "out", fd));
+    EXPECT_FALSE(plat::is_file_on_fd(dir / "none", fd));
+    ::close(fd);
 }
 
 // Checks only ask about a FIFO: opening it would let a waiting reader or writer through, and closing

@@ -231,6 +231,31 @@ TEST(DestFile, TemporaryFileIsPrivateUntilTheDocumentIsInPlace)
     EXPECT_EQ(vlxtest::slurp(dir / "out.doc"), "document");
 }
 
+// However the destination's name led to the source when the run began (the very name, another hard
+// link, a descriptor's entry in /proc), the document is never put over it.
+TEST(DestFile, DocumentIsNeverPutOverTheSource)
+{
+    vlxtest::TempDir dir{"vlxdest"};
+    const std::string src = dir / "src.pdf";
+    vlxtest::spit(src, "source");
+    ASSERT_EQ(link(src.c_str(), (dir / "hard.pdf").c_str()), 0);
+    const int fd = open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    for (const std::string& dest : {src, dir / "hard.pdf", "/proc/self/fd/" + std::to_string(fd)}) {
+        SCOPED_TRACE(dest);
+        {
+            vlx_dest_file target(dest, src);
+            ASSERT_NE(target.temp_path(), "");
+            vlxtest::spit(target.path(), "document");
+            EXPECT_EQ(thrown([&] { target.commit(); }),
+                      std::make_pair(std::string("Destination name should differ from the source name."), 1));
+        }
+        EXPECT_EQ(vlxtest::slurp(src), "source");
+        EXPECT_EQ(vlxtest::names_starting(dir.path, ""), (std::vector<std::string>{"hard.pdf", "src.pdf"}));
+    }
+    close(fd);
+}
+
 TEST_F(Run, NamesAreRequiredBeforeTheRunReportsAnything)
 {
     job.dest.clear();

@@ -27,6 +27,8 @@ struct sel_file_test : rig_env<IDD_SEL_FILE> {
     }
 };
 
+using files_arrival_test = rig_env<IDD_WELCOME>;
+
 const char* const MISSING_SOURCE = "Source file does not exist.\r\nPlease verify the correct file name was given.";
 
 } // namespace
@@ -245,5 +247,37 @@ TEST_F(sel_file_test, LeavingAnUnchangedSourceKeepsTheDestinationSet)
     press_key(Qt::Key_Tab);
     const std::string proposed = common_make_dest("", "a", "doc", false);
     EXPECT_EQ(dest->text().toStdString(), common_make_dest(proposed, "b", "doc", false));
+    EXPECT_EQ(box_count(), 0u);
+}
+
+TEST_F(files_arrival_test, ArrivingByKeysTheTypingLandsInThePdfField)
+{
+    QLineEdit* src = rig->edit(rig->sel, 1003);
+    ASSERT_TRUE(rig->activate());
+    press_key(Qt::Key_Return); // the welcome page's Next
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_SEL_FILE; }));
+    EXPECT_EQ(QApplication::focusWidget(), src);
+    type_keys("/data/first.pdf");
+    EXPECT_EQ(src->text(), "/data/first.pdf");
+
+    // A password, whose edit takes the focus as it is enabled, and a shown name: the
+    // PDF field has the focus all the same, its name selected for typing over.
+    press_key(Qt::Key_U, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == rig->edit(rig->sel, 1005); }));
+    type_keys("pw");
+    ASSERT_EQ(rig->edit(rig->sel, 1005)->text(), "pw");
+    press_key(Qt::Key_B, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_WELCOME; }));
+    press_key(Qt::Key_N, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_SEL_FILE; }));
+    EXPECT_EQ(QApplication::focusWidget(), src);
+    type_keys("/data/second.pdf");
+    EXPECT_EQ(src->text(), "/data/second.pdf");
+    EXPECT_EQ(rig->edit(rig->sel, 1005)->text(), "pw");
+    // Back by keys from the PDF field keeps the destination proposed for what it shows, as a click does.
+    press_key(Qt::Key_B, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_WELCOME; }));
+    EXPECT_EQ(rig->job.src, "/data/second.pdf");
+    EXPECT_EQ(rig->job.dest, common_make_dest("", "second", "doc", false));
     EXPECT_EQ(box_count(), 0u);
 }

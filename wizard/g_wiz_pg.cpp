@@ -6,10 +6,22 @@
 
 #include <QAbstractButton>
 #include <QFont>
+#include <QLineEdit>
 
 namespace {
+
 const char* const UNIT = "..\\GUI2/g_wiz_pg";
+
+// A control holding a value the user sets, not a command.
+bool takes_input(const QWidget* w)
+{
+    if (qobject_cast<const QLineEdit*>(w))
+        return true;
+    auto* b = qobject_cast<const QAbstractButton*>(w);
+    return b && b->isCheckable();
 }
+
+} // namespace
 
 plain_check_box::plain_check_box(const QString& text, QWidget* parent) : QCheckBox(text, parent) {}
 
@@ -81,7 +93,33 @@ bool wizard_page_base::OnSetActive()
     wizard_shell& shell = wizard_shell::instance();
     shell.set_wiz_buttons(wiz_buttons);
     shell.apply_title_icon();
-    return page_init();
+    if (!page_init())
+        return false;
+    // Enabling a control focuses it; arrival puts the focus where typing belongs all the same.
+    if (QWidget* input = first_input())
+        input->setFocus(Qt::TabFocusReason);
+    else
+        shell.focus_default_button();
+    return true;
+}
+
+QWidget* wizard_page_base::first_input() const
+{
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if (!isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisibleTo(this) ||
+            !takes_input(w))
+            continue;
+        // The keyboard enters a radio group at its checked button.
+        auto* radio = qobject_cast<QAbstractButton*>(w);
+        if (radio && radio->autoExclusive() && !radio->isChecked()) {
+            const auto group = radio->parentWidget()->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly);
+            for (QAbstractButton* b : group)
+                if (b->autoExclusive() && b->isChecked() && b->isEnabled())
+                    return b;
+        }
+        return w;
+    }
+    return nullptr;
 }
 
 bool wizard_page_base::on_cancel()

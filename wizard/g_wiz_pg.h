@@ -75,8 +75,12 @@ public:
     // The frame's progress timer, forwarded to the current page.
     virtual void on_timer(int timer_id) {}
 
-    // Sets the wizard buttons, asks the frame for title and icon, then page_init.
+    // Sets the wizard buttons, asks the frame for title and icon, then page_init;
+    // a page shown puts the focus on its first input, so typing on arrival lands there.
     bool OnSetActive();
+    // The first control in tab order whose value the user sets (a text field, a
+    // check box, a radio button: of a radio group the checked one), or null.
+    QWidget* first_input() const;
 
     // The control with that id among this page's children, or null.
     QWidget* control(int id) const;

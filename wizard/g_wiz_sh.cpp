@@ -440,6 +440,13 @@ void wizard_shell::enable_button(int id, bool enable)
     }
 }
 
+void wizard_shell::focus_default_button()
+{
+    QPushButton* def = finish_button->isHidden() ? next_button : finish_button;
+    if (def->isEnabled())
+        def->setFocus(Qt::TabFocusReason);
+}
+
 QPushButton* wizard_shell::button(int id) const
 {
     switch (id) {

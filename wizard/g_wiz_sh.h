@@ -84,6 +84,8 @@ public:
     void set_wiz_buttons(int buttons); // PSM_SETWIZBUTTONS
     bool set_cur_sel_id(int dialog_id); // PSM_SETCURSELID
     void enable_button(int id, bool enable);
+    // For a page with nothing to type into: Enter and Space then go on.
+    void focus_default_button();
     QPushButton* button(int id) const;
     wizard_page_base* current_page() const;
     bool has_page(int dialog_id) const { return index_of(dialog_id) >= 0; }

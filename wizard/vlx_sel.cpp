@@ -116,6 +116,7 @@ sel_file_page::sel_file_page()
     connect(use_pswd, &QCheckBox::clicked, this, [this] { on_checkbox(1222); });
     connect(browse_src, &QPushButton::clicked, this, [this] { browse_source(); });
     connect(browse_dest, &QPushButton::clicked, this, [this] { this->browse_dest(); });
+    connect(dest, &QLineEdit::textEdited, this, [this] { dest_set_for = edit_text(edit(1003)); });
     src->installEventFilter(this);
 }
 
@@ -130,6 +131,7 @@ bool sel_file_page::page_init()
     vellix_convertor& job = vellix_convertor::instance();
     set_edit_text(edit(1003), job.src);
     set_edit_text(edit(1004), job.dest);
+    dest_set_for = job.src;
     const bool has_pswd = !job.password.empty();
     set_check(control(1222), has_pswd);
     enable_ctrl(1005, has_pswd);
@@ -156,6 +158,7 @@ void sel_file_page::save()
 int sel_file_page::on_back()
 {
     tk_log(1, "sel_file_page::on_back");
+    leave_source_first();
     save();
     return 0;
 }
@@ -163,6 +166,7 @@ int sel_file_page::on_back()
 int sel_file_page::on_next()
 {
     tk_log(1, "sel_file_page::on_next");
+    leave_source_first();
     save();
     vellix_convertor::instance().src = pdf_openable_name(vellix_convertor::instance().src);
     const vellix_convertor& job = vellix_convertor::instance();
@@ -229,10 +233,19 @@ bool sel_file_page::eventFilter(QObject* watched, QEvent* event)
     return wizard_page_base::eventFilter(watched, event);
 }
 
+void sel_file_page::leave_source_first()
+{
+    if (edit(1003)->hasFocus())
+        on_source_killfocus();
+}
+
 void sel_file_page::on_source_killfocus()
 {
     const std::string source = edit_text(edit(1003));
     if (source.empty())
+        return;
+    // A destination set for this very name, proposed or the user's own, stays.
+    if (source == dest_set_for && !edit(1004)->text().isEmpty())
         return;
     try {
         make_dest(source.c_str());
@@ -248,6 +261,7 @@ void sel_file_page::make_dest(const char* source)
     const std::string name = tk_file_name(source).name;
     const std::string current = edit_text(edit(1004));
     set_edit_text(edit(1004), common_make_dest(current, name, "doc", false));
+    dest_set_for = source;
 }
 
 void sel_file_page::browse_source()
@@ -269,8 +283,10 @@ void sel_file_page::browse_dest()
     tk_log(1, "sel_file_page::browse_dest");
     try {
         save_file_dialog dlg(this, doc_filter, edit_text(edit(1004)), "doc");
-        if (dlg.show())
+        if (dlg.show()) {
             set_edit_text(edit(1004), dlg.get_file_name());
+            dest_set_for = edit_text(edit(1003));
+        }
     } catch (const std::exception& e) {
         wizard_shell::error(e.what());
     }

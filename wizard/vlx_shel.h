@@ -54,7 +54,12 @@ protected:
 
 private:
     int check_and_go_on();
+    // Next and Back pressed by keys come before the PDF field is left: leaving it goes first.
+    void leave_source_first();
     QLineEdit* edit(int id) const;
+
+    // The PDF name the destination was last set for, proposed, typed or browsed.
+    std::string dest_set_for;
 };
 
 class settings_page : public wizard_page<107, PSWIZB_BACK | PSWIZB_NEXT, PSP_HASHELP> {

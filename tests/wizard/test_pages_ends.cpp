@@ -123,3 +123,29 @@ TEST_F(finish_test, SavedProfileGetsItsExtensionAndFinishOpensTheDocumentWhenAsk
     ASSERT_EQ(urls.size(), 2u);
     EXPECT_EQ(urls[1].toLocalFile().toStdString(), std::filesystem::current_path().string() + "/typed.doc");
 }
+
+TEST_F(welcome_test, NothingToTypeInSoNextHasTheFocusOnArrival)
+{
+    ASSERT_TRUE(rig->activate());
+    QPushButton* next = rig->shell.button(wizard_shell::ID_NEXT);
+    EXPECT_EQ(QApplication::focusWidget(), next);
+    press_key(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_SEL_FILE; }));
+    press_key(Qt::Key_B, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_WELCOME; }));
+    EXPECT_EQ(QApplication::focusWidget(), next);
+    EXPECT_TRUE(dialogs.empty()); // Load Settings was not pressed
+}
+
+TEST_F(finish_test, OpenOnExitHasTheFocusOnArrival)
+{
+    show_finish(false);
+    ASSERT_TRUE(rig->activate());
+    EXPECT_EQ(QApplication::focusWidget(), rig->finish.control(1225));
+    press_key(Qt::Key_Space);
+    EXPECT_TRUE(rig->checked(rig->finish, 1225));
+    press_key(Qt::Key_Return); // Finish
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig->shell.isVisible(); }));
+    EXPECT_TRUE(rig->job.open_on_exit);
+    EXPECT_TRUE(dialogs.empty()); // Save Settings was not pressed
+}

@@ -52,3 +52,37 @@ TEST_F(settings_test, StoredRangeLongerThanWhatCanBeTypedSurvivesThePageAndNext)
     }
     EXPECT_EQ(box_count(), 0u);
 }
+
+TEST_F(settings_test, ArrivingByKeysTheCheckedModeHasTheFocus)
+{
+    rig->job.src = make_pdf("in.pdf", 1);
+    rig->job.dest = path("out.doc");
+    ASSERT_TRUE(rig->shell.set_cur_sel_id(IDD_SEL_FILE));
+    ASSERT_TRUE(rig->activate());
+    // A stored page range enables its edit, which takes the focus as it is enabled.
+    const struct {
+        bool exact;
+        const char* pages;
+        Qt::Key arrow;
+    } rows[] = {
+        {true, "", Qt::Key_Down}, {false, "", Qt::Key_Up}, {false, "2-3", Qt::Key_Up}, {true, "1", Qt::Key_Down}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.exact ? "exact " : "flowing ") + row.pages);
+        rig->job.physLayout_mode = row.exact;
+        rig->job.noframe_mode = !row.exact;
+        rig->job.set_page_range(row.pages);
+        press_key(Qt::Key_N, Qt::AltModifier);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_SETTINGS; }));
+        QWidget* mode = rig->settings.control(row.exact ? 1329 : 1330);
+        EXPECT_TRUE(rig->checked(rig->settings, row.exact ? 1329 : 1330));
+        EXPECT_EQ(QApplication::focusWidget(), mode);
+        press_key(row.arrow); // the keys act on the mode: the other one is chosen
+        EXPECT_TRUE(rig->checked(rig->settings, row.exact ? 1330 : 1329));
+        EXPECT_EQ(rig->ctl<QLabel>(rig->settings, 1403)->text().toStdString(),
+                  row.exact ? settings_page::FLOWING_TEXT : settings_page::EXACT_TEXT);
+        press_key(Qt::Key_B, Qt::AltModifier);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_SEL_FILE; }));
+        EXPECT_EQ(rig->job.physLayout_mode, !row.exact);
+    }
+    EXPECT_EQ(box_count(), 0u);
+}

@@ -14,6 +14,7 @@
 #include "vlx_testsupport.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -32,6 +33,23 @@ inline void click_button(QAbstractButton* b)
 {
     ASSERT_NE(b, nullptr);
     QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(6, b->height() / 2));
+}
+
+// Keys as a user presses them: to the widget that has the keyboard focus.
+inline QWidget* key_target()
+{
+    QWidget* w = QApplication::focusWidget();
+    return w ? w : QApplication::activeWindow();
+}
+inline void type_keys(const QString& text)
+{
+    ASSERT_NE(key_target(), nullptr);
+    QTest::keyClicks(key_target(), text);
+}
+inline void press_key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    ASSERT_NE(key_target(), nullptr);
+    QTest::keyClick(key_target(), key, mods);
 }
 
 template <class Fn>
@@ -187,6 +205,12 @@ struct wizard_rig {
         shell.show();
     }
     int page() const { return shell.current_page() ? shell.current_page()->dialog_id() : 0; }
+    // Keyboard focus needs the window active, offscreen too.
+    bool activate()
+    {
+        shell.activateWindow();
+        return QTest::qWaitForWindowActive(&shell);
+    }
 
     template <class T = QWidget>
     T* ctl(const wizard_page_base& p, int id) const

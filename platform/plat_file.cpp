@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -164,30 +165,87 @@ std::string resolve_links(const std::string& path)
     return p;
 }
 
+namespace {
+
+// Waits for the other writers of the file: runs that copy into one file at once would interleave.
+int lock_exclusive(int fd)
+{
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno == EINTR)
+            continue;
+        // A file system without locks still takes the document; racing runs are rarer than it.
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL)
+            return 0;
+        return errno;
+    }
+    return 0;
+}
+
+// Makes sure the first size bytes of fd have their blocks, so overwriting them cannot run out of
+// space; on failure the file is as it was. Where the file system has no reservation call, the C
+// library writes a zero byte into each block that reads as zero or lies past the end: no byte of
+// the old content changes.
+int reserve(int fd, off_t old_size, off_t size)
+{
+    if (size <= 0)
+        return 0;
+    int e;
+    while ((e = ::posix_fallocate(fd, 0, size)) == EINTR) {
+    }
+    if (e) {
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && st.st_size != old_size)
+            (void)::ftruncate(fd, old_size);
+    }
+    return e;
+}
+
+// Copies in to out from the start, as the sizes were when the caller looked.
+int copy_bytes(int in, int out)
+{
+    std::string chunk(65536, '\0');
+    for (;;) {
+        ssize_t n = ::read(in, &chunk[0], chunk.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return 0;
+        if (int e = write_all(out, std::string_view(chunk).substr(0, size_t(n))))
+            return e;
+    }
+}
+
+} // namespace
+
 int copy_into(const std::string& from, const std::string& to)
 {
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return errno;
-    int out = ::open(to.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+    // Never truncated on opening: the old document keeps every byte until the new one is known to
+    // fit. Read access lets the C library reserve space where the file system cannot.
+    int out = ::open(to.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (out < 0 && errno == EACCES)
+        out = ::open(to.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (out < 0) {
         int e = errno;
         ::close(in);
         return e;
     }
-    int e = 0;
-    std::string chunk(65536, '\0');
-    while (!e) {
-        ssize_t n = ::read(in, &chunk[0], chunk.size());
-        if (n < 0) {
-            if (errno != EINTR)
-                e = errno;
-        } else if (n == 0) {
-            break;
-        } else {
-            e = write_all(out, std::string_view(chunk).substr(0, size_t(n)));
-        }
-    }
+    // The lock is held until the file is closed, so the result is one run's whole document.
+    int e = lock_exclusive(out);
+    struct stat src, dst;
+    if (!e && (::fstat(in, &src) != 0 || ::fstat(out, &dst) != 0))
+        e = errno;
+    if (!e)
+        e = reserve(out, dst.st_size, src.st_size);
+    if (!e)
+        e = copy_bytes(in, out);
+    if (!e && src.st_size < dst.st_size && ::ftruncate(out, src.st_size) != 0)
+        e = errno;
     if (!e && ::fsync(out) != 0)
         e = errno;
     if (::close(out) != 0 && !e)

@@ -33,7 +33,8 @@ int write_file_atomic(const std::string& path, const std::string& data, mode_t m
 std::string resolve_links(const std::string& path);
 
 // Copies the whole of from into the existing file to, which keeps its inode, links, owner and mode.
-// Returns 0 or an errno value.
+// Holds an exclusive flock on to throughout, and reserves the new length before the first old byte
+// changes, so a full file system leaves the old content as it was. Returns 0 or an errno value.
 int copy_into(const std::string& from, const std::string& to);
 
 // Reads a whole regular file of at most max_size bytes. Returns 0, or an errno

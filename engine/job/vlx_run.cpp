@@ -6,6 +6,7 @@
 #include "page_writer.h"
 #include "pdf_open.h"
 #include "pdf_ulin.h"
+#include "plat_stream.h"
 #include "plat_tmpreg.h"
 #include "raster_output_dev.h"
 #include "rtf_int.h"
@@ -35,6 +36,7 @@ const char* const UNIT = "vlx_conv";
 struct temp_guard {
     std::string name;
     FILE* f = nullptr;
+    int write_error = 0;
     plat::temp_record record;
     ~temp_guard()
     {
@@ -155,6 +157,7 @@ void vellix_convertor::run_pages()
                 tk_log(1, "Page is our of range %d > %d", p, n);
             else
                 convert_page(rtf, raster, *doc, p);
+            rtf.checkWrites(); // a full disk ends the run at the page that filled it
             if (i + 1 < count)
                 current_page = i + 1;
         }
@@ -197,7 +200,7 @@ void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
         tmp.name = tk_get_temp_file_name();
         tmp.record.record(tmp.name);
     }
-    tmp.f = std::fopen(tmp.name.c_str(), "wb+");
+    tmp.f = plat::open_checked_stream(tmp.name, "w+", &tmp.write_error);
     if (!tmp.f)
         no_temp_file();
     SplashBitmap* bmp = raster.getBitmap();
@@ -218,7 +221,14 @@ void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
     const std::string head = vlx_picture_head(w, h, resolution);
     std::fwrite(head.data(), 1, head.size(), out);
 
-    write_jpeg(w, h, 255, JPEG_FORMAT_RGB, rows, tmp.f);
+    try {
+        write_jpeg(w, h, 255, JPEG_FORMAT_RGB, rows, tmp.f);
+    } catch (const tk_exception&) {
+        // the system says why the picture did not fit better than the JPEG library's guess
+        if (tmp.write_error)
+            throw tk_exception_ex(tmp.write_error);
+        throw;
+    }
     std::rewind(tmp.f);
     unsigned char buf[8192];
     size_t got;

@@ -8,6 +8,7 @@
 #include "font_table.h"
 #include "page_margins.h"
 #include "pdf_ulin.h"
+#include "plat_stream.h"
 #include "rtf_int.h"
 #include "tk_log.h"
 #include "vlx_conv.h"
@@ -45,7 +46,7 @@ RtfOutputDev::RtfOutputDev(const char* fileName, int physLayoutA, int rawOrderA,
     if (std::strcmp(fileName, "-") == 0) {
         outputStream = stdout;
     } else {
-        outputStream = std::fopen(fileName, append ? "ab" : "wb");
+        outputStream = plat::open_checked_stream(fileName, append ? "a" : "w", &writeError);
         if (!outputStream) {
             ok = false;
             return;
@@ -78,20 +79,30 @@ void RtfOutputDev::finish()
         return;
     finished = true;
     write("}\r\n"); // standard output gets its closing brace too, or readers refuse the document
+    errno = 0;
     bool failed = std::ferror(outputStream) != 0;
-    int err = errno;
-    if (needClose) {
-        if (std::fclose(outputStream) != 0 && !failed) {
-            failed = true;
-            err = errno;
-        }
-    } else if (std::fflush(outputStream) != 0 && !failed) {
-        failed = true;
-        err = errno;
-    }
+    if (needClose)
+        failed = std::fclose(outputStream) != 0 || failed;
+    else
+        failed = std::fflush(outputStream) != 0 || failed;
     outputStream = nullptr;
     if (failed)
-        throw tk_exception_ex(err ? err : EIO);
+        throw tk_exception_ex(writeFailure());
+}
+
+void RtfOutputDev::checkWrites()
+{
+    if (!outputStream)
+        return;
+    errno = 0;
+    if (std::fflush(outputStream) != 0 || std::ferror(outputStream))
+        throw tk_exception_ex(writeFailure());
+}
+
+int RtfOutputDev::writeFailure() const
+{
+    // A file opened by name knows its first failure; standard output only what the last call said.
+    return writeError ? writeError : errno ? errno : EIO;
 }
 
 void RtfOutputDev::write(const std::string& s)

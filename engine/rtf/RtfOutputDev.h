@@ -25,6 +25,9 @@ public:
     void flushPage();
     // Writes the closing brace and closes the file; throws when the document could not be written.
     void finish();
+    // Sends what is written so far on and throws the system's text when any write of the document
+    // failed: the run asks after each page, so a full disk ends it at the page that filled it.
+    void checkWrites();
     void putHexByte(int byte);
     static void outputToFile(void* stream, const char* text, int length);
 
@@ -50,10 +53,12 @@ private:
     void doStartPage(GfxState* state);
     void doUpdateFont(GfxState* state);
     void doLink(AnnotLink* link);
+    int writeFailure() const;
 
     vlx::TextOutputFunc outputFunc = nullptr;
     FILE* outputStream = nullptr;
     bool needClose = false;
+    int writeError = 0; // the first failed write's errno, for a file opened by name
     vlx::TextPage* text = nullptr;
     int physLayout;
     int rawOrder;

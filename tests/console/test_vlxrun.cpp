@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
-#include <filesystem>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -316,6 +318,133 @@ TEST_F(Vlxrun, FifoAndPipeDestinationsGetTheBytesOfAPlainFile)
     const vlxtest::proc_result piped = run({"--src=report.pdf", "--dest=/dev/stdout"});
     EXPECT_EQ(piped.status, 0) << piped.describe();
     EXPECT_TRUE(piped.out == plain) << piped.out.substr(0, 200);
+}
+
+// The tmpfs pages a file of n bytes takes.
+size_t fs_pages(size_t n)
+{
+    return (n + 4095) / 4096;
+}
+
+size_t count_of(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++n;
+    return n;
+}
+
+// Without room for the new document a run ends with the system's text, keeps the old document
+// byte for byte and leaves no temporary file, and it ends at the page that found the disk full.
+TEST_F(Vlxrun, FullFileSystemEndsTheRunWhereItFillsAndKeepsTheOldDocument)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs a small tmpfs, and mounting one needs root";
+    const std::string tmp = dir / "tmp", no_space = "Error:\nNo space left on device\n";
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    ASSERT_EQ(run({"--src=report.pdf", "--dest=plain.doc"}).status, 0);
+    const std::string plain = vlxtest::slurp(dir / "plain.doc");
+    const size_t doc = fs_pages(plain.size());
+
+    // In place: both names of a hard-linked "OLD" (one page), the temporary file beside them. The
+    // copy needs doc - 1 pages more than the doc + 1 in use, so it fits from 2 x doc pages on.
+    for (size_t pages : {2 * doc - 1, 2 * doc, 2 * doc + 1}) {
+        SCOPED_TRACE(std::to_string(pages) + " pages for a document of " + std::to_string(doc));
+        const bool fits = pages >= 2 * doc;
+        vlxtest::TmpfsMount fs("vlxfull", pages * 4096);
+        ASSERT_NE(fs.path, "") << fs.why_not;
+        vlxtest::spit(fs / "a.doc", "OLD");
+        ASSERT_EQ(link((fs / "a.doc").c_str(), (fs / "b.doc").c_str()), 0);
+        const vlxtest::proc_result got = run({"--src=report.pdf", "--dest=" + fs / "a.doc"}, {{"TMPDIR", tmp}});
+        EXPECT_EQ(got.status, fits ? 0 : 255);
+        EXPECT_EQ(got.out + got.err, fits ? "" : no_space);
+        const std::string want = fits ? plain : "OLD";
+        EXPECT_TRUE(vlxtest::slurp(fs / "a.doc") == want) << vlxtest::slurp(fs / "a.doc").size() << " bytes";
+        EXPECT_TRUE(vlxtest::slurp(fs / "b.doc") == want) << vlxtest::slurp(fs / "b.doc").size() << " bytes";
+        EXPECT_EQ(vlxtest::names_starting(fs.path, ""), (std::vector<std::string>{"a.doc", "b.doc"}));
+        EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+    }
+
+    // Page by page: each page says "Graphics is OFF" before it is written. Room for a quarter of
+    // the document: the run ends near there, not after the last page.
+    const int count = 60;
+    vlxtest::PdfWriter w;
+    for (int i = 0; i < count; ++i) {
+        vlxtest::PdfPage& p = w.add_page();
+        for (int line = 0; line < 40; ++line)
+            p.text(72, 740 - 16 * line, "Page " + std::to_string(i + 1) + ", line " + std::to_string(line + 1) +
+                                            ": words enough to make the document long.");
+    }
+    w.save(dir / "long.pdf");
+    ASSERT_EQ(run({"--src=long.pdf", "--dest=long.doc", "--no_graph"}).status, 0);
+    const size_t long_size = vlxtest::slurp(dir / "long.doc").size();
+    {
+        vlxtest::TmpfsMount fs("vlxfull", (1 + fs_pages(long_size / 4)) * 4096);
+        ASSERT_NE(fs.path, "") << fs.why_not;
+        vlxtest::spit(fs / "out.doc", "OLD");
+        const vlxtest::proc_result got =
+            run({"--src=long.pdf", "--dest=" + fs / "out.doc", "--no_graph"}, {{"TMPDIR", tmp}});
+        const size_t pages = count_of(got.out, "Graphics is OFF\n");
+        EXPECT_EQ(got.status, 255);
+        EXPECT_EQ(got.out.substr(got.out.size() - std::min(got.out.size(), no_space.size())), no_space);
+        EXPECT_GE(pages, size_t(count / 4 - 3)) << got.out;
+        EXPECT_LE(pages, size_t(count / 4 + 3)) << got.out;
+        EXPECT_EQ(vlxtest::slurp(fs / "out.doc"), "OLD");
+        EXPECT_EQ(vlxtest::names_starting(fs.path, ""), std::vector<std::string>{"out.doc"});
+        EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+    }
+
+    // A page picture that does not fit the temporary folder.
+    vlxtest::TmpfsMount small("vlxfull", 4 * 4096);
+    ASSERT_NE(small.path, "") << small.why_not;
+    vlxtest::spit(dir / "keep.doc", "OLD");
+    const vlxtest::proc_result got = run({"--src=report.pdf", "--dest=keep.doc"}, {{"TMPDIR", small.path}});
+    EXPECT_EQ(got.status, 255);
+    EXPECT_EQ(got.out + got.err, no_space);
+    EXPECT_EQ(vlxtest::slurp(dir / "keep.doc"), "OLD");
+    EXPECT_EQ(vlxtest::names_starting(small.path, ""), std::vector<std::string>{});
+    EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
+}
+
+// Runs that overwrite one hard-linked destination in place at the same time leave exactly one
+// run's whole document, never one run's document with another's tail.
+TEST_F(Vlxrun, RacingRunsOntoOneHardLinkedDestinationLeaveOneRunsWholeDocument)
+{
+    const int runs = 8, rounds = 20;
+    // One page each, a noise picture of growing area: documents of 3 to 6 MB, so that the copies
+    // take long enough to overlap.
+    const int px = 240;
+    std::vector<std::uint8_t> rgb(size_t(px) * px * 3);
+    unsigned seed = 12345;
+    for (std::uint8_t& b : rgb)
+        b = std::uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+    std::vector<std::string> single;
+    for (int i = 0; i < runs; ++i) {
+        vlxtest::PdfWriter w;
+        w.add_page().image(0, 0, 612.0 * (i + 5) / 12, 792, px, px, rgb);
+        const std::string name = "s" + std::to_string(i);
+        w.save(dir / (name + ".pdf"));
+        const vlxtest::proc_result r = run({"--src=" + name + ".pdf", "--dest=" + name + ".doc"});
+        ASSERT_EQ(r.status, 0) << r.describe();
+        single.push_back(vlxtest::slurp(dir / (name + ".doc")));
+        for (int j = 0; j < i; ++j)
+            ASSERT_NE(single[size_t(j)].size(), single.back().size());
+    }
+    const std::string script = "pids=; for i in 7 6 5 4 3 2 1 0; do "
+                               "timeout -s KILL 300 \"$0\" --src=s$i.pdf --dest=a.doc & pids=\"$pids $!\"; done; "
+                               "s=0; for p in $pids; do wait $p || s=$?; done; exit $s";
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::remove((dir / "b.doc").c_str());
+        vlxtest::spit(dir / "a.doc", "OLD");
+        ASSERT_EQ(link((dir / "a.doc").c_str(), (dir / "b.doc").c_str()), 0);
+        const vlxtest::proc_result r = vlxtest::run_program({"sh", "-c", script, vlxtest::vlxrun_path()}, dir.path);
+        EXPECT_EQ(r.status, 0) << r.describe();
+        const std::string got = vlxtest::slurp(dir / "a.doc");
+        EXPECT_TRUE(std::find(single.begin(), single.end(), got) != single.end()) << got.size() << " bytes";
+        EXPECT_TRUE(vlxtest::slurp(dir / "b.doc") == got);
+        EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
+    }
 }
 
 TEST_F(Vlxrun, WritableFileInAFolderClosedToNewFilesIsOverwrittenInPlace)

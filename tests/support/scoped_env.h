@@ -1,13 +1,16 @@
-// Scoped environment variables and temporary folders, and whole-file reads and
-// writes, for tests that touch the file system or the environment.
+// Scoped environment variables, temporary folders and small file systems, and whole-file reads
+// and writes, for tests that touch the file system or the environment.
 #pragma once
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +64,42 @@ public:
     TempDir& operator=(const TempDir&) = delete;
     std::string operator/(const std::string& name) const { return path + "/" + name; }
     std::string path;
+};
+
+// A tmpfs of the given size on a fresh folder /tmp/<prefix>XXXXXX, unmounted and removed at the
+// end of the scope, whatever the test left in it. Only root may mount one; when there is none,
+// path is empty and why_not says why.
+class TmpfsMount {
+public:
+    TmpfsMount(const std::string& prefix, size_t bytes)
+    {
+        if (geteuid() != 0) {
+            why_not = "mounting a tmpfs needs root";
+            return;
+        }
+        std::string tmpl = "/tmp/" + prefix + "XXXXXX";
+        if (!mkdtemp(tmpl.data()))
+            throw std::runtime_error("TmpfsMount: mkdtemp failed for " + tmpl);
+        const std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
+        if (::mount("tmpfs", tmpl.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
+            why_not = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+            ::rmdir(tmpl.c_str());
+            return;
+        }
+        path = tmpl;
+    }
+    ~TmpfsMount()
+    {
+        if (path.empty())
+            return;
+        if (::umount2(path.c_str(), 0) != 0)
+            ::umount2(path.c_str(), MNT_DETACH); // still busy: gone once the last user lets go
+        ::rmdir(path.c_str());
+    }
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+    std::string path, why_not;
 };
 
 inline std::string slurp(const std::string& p)

@@ -2,12 +2,15 @@
 // holds is checked in tests/e2e.
 #include "console.h"
 #include "scoped_env.h"
+#include "tk_except.h"
 #include "vlx_testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -132,6 +135,36 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     EXPECT_EQ(vlxtest::slurp(dir / "keep.doc"), "keep");
     EXPECT_EQ(vlxtest::slurp(src), source);
     EXPECT_EQ(vlxtest::slurp(dir / "log-self.vlx"), "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
+}
+
+// A profile of any size is read in the same little memory, its first line over the limit ending
+// the run at once. Under AddressSanitizer, which reserves far more address space than any limit
+// on it would let through, the limit is its own on mapped memory.
+TEST_F(Vlxrun, HugeProfileEndsAtItsFirstLongLineUnderAMemoryLimit)
+{
+    std::map<std::string, std::string> env;
+    std::vector<std::string> prefix;
+#if defined(__SANITIZE_ADDRESS__)
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    env["ASAN_OPTIONS"] = std::string(asan ? asan : "") + ":mmap_limit_mb=256";
+#else
+    prefix = {"prlimit", "--as=" + std::to_string(1LL << 30), "--"};
+#endif
+    const std::string head = "[Generic settings]\r\nmode=1\r\n";
+    vlxtest::spit(dir / "small.vlx", head);
+    const vlxtest::proc_result small = run({"--profile=small.vlx", "--src=" + src, "--dest=small.doc"}, env, prefix);
+    EXPECT_EQ(small.status, 0) << "the limit lets an ordinary run through: " << small.describe();
+    // sparse: a valid first line, then 4 GiB of NUL bytes without a line end
+    for (long long size : {1LL << 30, (4LL << 30) + 1}) {
+        SCOPED_TRACE(size);
+        vlxtest::spit(dir / "huge.vlx", head);
+        ASSERT_EQ(truncate((dir / "huge.vlx").c_str(), size), 0);
+        const vlxtest::proc_result huge = run({"--profile=huge.vlx", "--src=" + src, "--dest=huge.doc"}, env, prefix);
+        EXPECT_EQ(huge.status, 255) << huge.describe();
+        EXPECT_EQ(huge.out, "Internal error: " + tk_mail_assertion::make_message("..\\TK/tk_prof", 109) + "\n");
+        EXPECT_EQ(huge.err, "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "huge.doc"));
 }
 
 TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)

@@ -68,6 +68,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     vlxtest::spit(dir / "log-src.vlx", "[Generic settings]\r\nlogfile=" + dir.path + "/./alias.pdf\r\n");
     vlxtest::spit(dir / "log-self.vlx", "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
     vlxtest::spit(dir / "keep.doc", "keep");
+    // refused whole: neither its log file nor its destination (standard output) is taken
+    vlxtest::spit(dir / "refused.vlx", "[Generic settings]\r\ndest=-\r\nlogfile=refused.log\r\npages=zz\r\n");
     const std::string source = vlxtest::slurp(src);
     const std::string usage = usage_text() + "\n", src_opt = "--src=" + src;
     const std::string no_src = "Source file does not exist.\nPlease verify the correct file name was given.\n";
@@ -99,6 +101,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
          "Error:\nProfile does not exist. Please verify the correct path/name was given.\n", ""},
         {{src_opt, "--profile=fifo.vlx"}, // refused at once, not read for ever
          "Error:\nProfile does not exist. Please verify the correct path/name was given.\n", ""},
+        {{src_opt, "--profile=refused.vlx"}, "Error:\nInvalid page range\n", ""},
         {{"--src=junk.pdf"}, cannot_read, ""},
         {{"--src=fifo.pdf", "--dest=keep.doc"}, cannot_read, ""},
         {{"--src=socket.pdf", "--dest=keep.doc"}, cannot_read, ""},
@@ -135,6 +138,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     EXPECT_EQ(vlxtest::slurp(dir / "keep.doc"), "keep");
     EXPECT_EQ(vlxtest::slurp(src), source);
     EXPECT_EQ(vlxtest::slurp(dir / "log-self.vlx"), "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "refused.log"));
 }
 
 // A profile of any size is read in the same little memory, its first line over the limit ending

@@ -150,7 +150,7 @@ TEST_F(Vlxrun, HugeProfileEndsAtItsFirstLongLineUnderAMemoryLimit)
     std::vector<std::string> prefix;
 #if defined(__SANITIZE_ADDRESS__)
     const char* asan = std::getenv("ASAN_OPTIONS");
-    env["ASAN_OPTIONS"] = std::string(asan ? asan : "") + ":mmap_limit_mb=256";
+    env["ASAN_OPTIONS"] = std::string(asan ? asan : "") + ":mmap_limit_mb=512";
 #else
     prefix = {"prlimit", "--as=" + std::to_string(1LL << 30), "--"};
 #endif

@@ -44,6 +44,34 @@ std::string resolved_folder(const std::string& full)
     return out;
 }
 
+// Opens a regular file for reading into *fd (which the caller closes); a FIFO, socket or device
+// is refused unopened. Returns 0 or an errno value, *fd being -1 then.
+int open_regular(const std::string& path, int* fd)
+{
+    *fd = -1;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    int e = open_file(path, O_RDONLY, fd, &st);
+    if (!e && !S_ISREG(st.st_mode))
+        e = EINVAL; // replaced between the two looks
+    if (e && *fd >= 0) {
+        ::close(*fd);
+        *fd = -1;
+    }
+    return e;
+}
+
+// read(2) going on after interruptions: the count, or -1 with errno set.
+ssize_t read_some(int fd, char* to, size_t n)
+{
+    for (;;) {
+        ssize_t got = ::read(fd, to, n);
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
 } // namespace
 
 int write_all(int fd, std::string_view data)
@@ -257,35 +285,56 @@ int copy_into(const std::string& from, const std::string& to)
 int read_file(const std::string& path, std::string& data, size_t max_size)
 {
     data.clear();
-    struct stat st;
-    // a FIFO, socket or device is refused unopened, like any other file that is not regular
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     int fd;
-    int e = open_file(path, O_RDONLY, &fd, &st);
-    if (fd < 0)
-        return e;
-    if (!e && !S_ISREG(st.st_mode))
-        e = EINVAL;
+    int e = open_regular(path, &fd);
     char chunk[4096];
     while (!e) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+        ssize_t n = read_some(fd, chunk, sizeof chunk);
+        if (n < 0)
             e = errno;
-        } else if (n == 0) {
+        else if (n == 0)
             break;
-        } else if (data.size() + size_t(n) > max_size) {
+        else if (data.size() + size_t(n) > max_size)
             e = EFBIG;
-        } else {
+        else
             data.append(chunk, size_t(n));
-        }
     }
-    ::close(fd);
+    if (fd >= 0)
+        ::close(fd);
     if (e)
         data.clear();
     return e;
+}
+
+file_reader::~file_reader()
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+int file_reader::open(const std::string& path)
+{
+    if (fd >= 0)
+        ::close(fd);
+    pos = len = 0;
+    err = open_regular(path, &fd);
+    return err;
+}
+
+int file_reader::fill()
+{
+    if (fd < 0 || err)
+        return -1;
+    buf.resize(65536);
+    ssize_t n = read_some(fd, &buf[0], buf.size());
+    if (n <= 0) {
+        if (n < 0)
+            err = errno;
+        return -1;
+    }
+    pos = 1;
+    len = size_t(n);
+    return static_cast<unsigned char>(buf[0]);
 }
 
 int make_dirs(const std::string& path, mode_t mode)

@@ -38,8 +38,32 @@ std::string resolve_links(const std::string& path);
 int copy_into(const std::string& from, const std::string& to);
 
 // Reads a whole regular file of at most max_size bytes. Returns 0, or an errno
-// value (EISDIR for a folder, EFBIG when larger).
+// value (EISDIR for a folder, EINVAL for what is no regular file, EFBIG when larger).
 int read_file(const std::string& path, std::string& data, size_t max_size);
+
+// Reads a regular file byte by byte through a small buffer, so that a file of any size
+// takes the same memory. What is no regular file is refused as read_file refuses it.
+class file_reader {
+public:
+    file_reader() = default;
+    ~file_reader();
+    file_reader(const file_reader&) = delete;
+    file_reader& operator=(const file_reader&) = delete;
+
+    // Returns 0 or an errno value.
+    int open(const std::string& path);
+    // The next byte, or -1 at the end of the file or after a failed read (see error).
+    int get() { return pos < len ? static_cast<unsigned char>(buf[pos++]) : fill(); }
+    // 0, or the errno value of the read that failed.
+    int error() const { return err; }
+
+private:
+    int fill();
+    int fd = -1;
+    int err = 0;
+    std::string buf;
+    size_t pos = 0, len = 0;
+};
 
 // The mode a new file created with 0666 gets: 0666 less the process's umask.
 mode_t new_file_mode();

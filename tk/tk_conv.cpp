@@ -21,16 +21,44 @@ void tk_converter::set_silent(bool flag)
 bool tk_converter::load_profile(tk_profile& profile)
 {
     tk_log(1, "tk_converter::load_profile");
+    std::string s = src, d = dest, l;
+    read_profile_names(profile, s, d, l, profile_files); // before anything is taken
+    src = s;
+    dest = d;
+    if (!l.empty())
+        set_logfile(l);
+    return true;
+}
+
+namespace {
+
+// Refuses, at level 1, a log-file name that is a read-only file, lies in no folder, or is one of names.
+void check_logfile(const std::string& name, const std::vector<std::string>& names)
+{
+    if (tk_is_file_exist(name, TK_MODE_READ) && !tk_is_file_exist(name, TK_MODE_WRITE))
+        throw tk_exception("Logfile name specifies an existing read-only file.", 1);
+    if (!tk_is_path_exist(tk_file_name(name).get_dir()))
+        throw tk_exception("Logfile path does not exist.\nPlease verify the correct path was given.", 1);
+    common_check_logfile(name, names);
+}
+
+} // namespace
+
+void tk_converter::read_profile_names(const tk_profile& profile, std::string& src, std::string& dest,
+                                      std::string& logfile, const std::vector<std::string>& profiles)
+{
     std::string v = profile.get_value(TK_GENERIC_SECTION, "src");
     if (!v.empty())
         src = v;
     v = profile.get_value(TK_GENERIC_SECTION, "dest");
     if (!v.empty())
         dest = v;
-    v = profile.get_value(TK_GENERIC_SECTION, "logfile");
-    if (!v.empty())
-        set_logfile(v);
-    return true;
+    logfile = profile.get_value(TK_GENERIC_SECTION, "logfile");
+    if (logfile.empty())
+        return;
+    std::vector<std::string> names = {src, dest};
+    names.insert(names.end(), profiles.begin(), profiles.end());
+    check_logfile(logfile, names);
 }
 
 bool tk_converter::store_profile(tk_profile& profile)
@@ -45,13 +73,8 @@ bool tk_converter::store_profile(tk_profile& profile)
 void tk_converter::set_logfile(const std::string& name)
 {
     tk_log(1, "tk_convertor::set_logfile(%s)", name.c_str());
-    if (!name.empty()) {
-        if (tk_is_file_exist(name, TK_MODE_READ) && !tk_is_file_exist(name, TK_MODE_WRITE))
-            throw tk_exception("Logfile name specifies an existing read-only file.", 1);
-        if (!tk_is_path_exist(tk_file_name(name).get_dir()))
-            throw tk_exception("Logfile path does not exist.\nPlease verify the correct path was given.", 1);
-        common_check_logfile(name, names_besides({}));
-    }
+    if (!name.empty())
+        check_logfile(name, names_besides({}));
     logfile = name;
     if (logfile.empty())
         return;

@@ -22,8 +22,13 @@ public:
 
     virtual void set_silent(bool flag);
 
-    // Reads "src", "dest" and "logfile" of "Generic settings"; empty keys keep the fields.
+    // Reads "src", "dest" and "logfile" of "Generic settings"; empty keys keep the fields. The
+    // names are taken together or, when the log file is refused, none of them.
     bool load_profile(tk_profile& profile);
+    // The names the profile gives: src and dest replaced by its non-empty ones, logfile its
+    // own (empty when it names none), checked against those names and the profiles read.
+    static void read_profile_names(const tk_profile& profile, std::string& src, std::string& dest,
+                                   std::string& logfile, const std::vector<std::string>& profiles);
     // Writes all three keys, empty ones included.
     bool store_profile(tk_profile& profile);
     // Checks the name and hands it to the log-file object, which keeps its lines back until

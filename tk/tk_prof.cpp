@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,25 +16,20 @@ namespace {
 const char* const UNIT = "..\\TK/tk_prof";
 const size_t MAX_LINE = 4095;
 
-// Reads one line without its LF and one trailing CR. False at the end of the
-// input with nothing read; asserts on a line longer than MAX_LINE.
-bool read_line(std::istream& in, std::string& line)
+// Reads one line without its LF and one trailing CR, checking its length as it
+// grows, so that no line of the file is ever held longer than that. False at the
+// end of the input with nothing read; asserts on a line longer than MAX_LINE.
+bool read_line(plat::file_reader& in, std::string& line)
 {
     line.clear();
-    std::streambuf* sb = in.rdbuf();
     bool any = false;
-    for (;;) {
-        int c = sb->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(std::ios::eofbit);
-            break;
-        }
+    for (int c; (c = in.get()) >= 0;) {
         any = true;
         if (c == '\n')
             break;
-        line += char(c);
-        if (line.size() > MAX_LINE + 1) // room for a CR that is stripped below
+        if (line.size() == MAX_LINE + 1) // room for a CR that is stripped below
             tk_assert(false, UNIT, 109);
+        line += char(c);
     }
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
@@ -89,14 +83,14 @@ bool tk_profile::load(const std::string& path)
 {
     tk_log(2, "tk_profile::load(%s)", path.c_str());
     // Only a regular file, opened without waiting: a FIFO or a device would block the read for ever.
-    std::string text;
-    if (plat::read_file(path, text, text.max_size()) != 0)
+    // It is read a line at a time, so its size does not matter.
+    plat::file_reader in;
+    if (in.open(path) != 0)
         throw tk_exception(TK_PROFILE_MISSING, 1);
-    std::istringstream in(text);
     section_map* current = nullptr;
     std::string current_name;
     std::string line;
-    while (in.good() && read_line(in, line)) {
+    while (read_line(in, line)) {
         std::string t = tk_trim(line);
         if (t.size() >= 2 && t.front() == '[' && t.back() == ']') {
             current_name = t.substr(1, t.size() - 2);
@@ -115,6 +109,8 @@ bool tk_profile::load(const std::string& path)
             current->emplace(t, std::string());
         }
     }
+    if (in.error() != 0)
+        throw tk_exception(TK_PROFILE_MISSING, 1);
     return true;
 }
 

@@ -3,8 +3,6 @@
 
 #include "g_marsh.h"
 #include "g_wiz_sh.h"
-#include "pdf_name.h"
-#include "tk_dest.h"
 #include "tk_errh.h"
 #include "tk_except.h"
 #include "tk_log.h"
@@ -40,9 +38,6 @@ int run_wizard(const std::string& cmd_line)
         shell.add_page(&sel_file);
         shell.add_page(&settings);
     } else {
-        // The profile named both files (wizard_load_profile); only the destination needs a check.
-        job.src = pdf_openable_name(job.src); // the name the checks and the run then see
-        common_check_dest(job.dest, job.src);
         // Not shown, but the frame is as large as theirs.
         shell.size_for(&welcome);
         shell.size_for(&sel_file);

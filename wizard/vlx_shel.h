@@ -120,11 +120,13 @@ public:
 
 inline constexpr const char* VLX_NOT_A_PROFILE = "This file is not a settings profile.";
 
-// Reads a settings profile into the job as the wizard takes it: the wizard
-// keeps no log file, so a "logfile" key is not taken. A file that is not a
-// profile that loads throws a level-1 tk_exception whose text begins with
-// the path; so does a profile without "src" or "dest" when names_required.
-void wizard_load_profile(vellix_convertor& job, const std::string& path, bool names_required = false);
+// Reads a settings profile into the job as the wizard takes it: whole or not
+// at all, and the wizard keeps no log file, so a "logfile" key is only kept
+// as a name. A file that is not a profile that loads throws a level-1
+// tk_exception whose text begins with the path; so does, for a quick launch,
+// a profile without "src" or "dest". A quick launch also checks the
+// destination (tk_dest's message) before the job takes anything.
+void wizard_load_profile(vellix_convertor& job, const std::string& path, bool quick = false);
 
 // The command-line tail: the arguments Qt left, joined by single blanks,
 // without leading blanks. Call it after the QApplication has taken its options.

@@ -4,6 +4,8 @@
 #include "g_f_dlg.h"
 #include "g_marsh.h"
 #include "g_wiz_sh.h"
+#include "pdf_name.h"
+#include "tk_dest.h"
 #include "tk_except.h"
 #include "tk_log.h"
 #include "tk_prof.h"
@@ -21,7 +23,7 @@ const file_filter profile_filter = {"Vellix Profile (.vlx)\0*.vlx\0All Files (*.
 
 } // namespace
 
-void wizard_load_profile(vellix_convertor& job, const std::string& path, bool names_required)
+void wizard_load_profile(vellix_convertor& job, const std::string& path, bool quick)
 {
     tk_log(2, "wizard_load_profile(%s)", path.c_str());
     // Every failure names the file the user gave; internal errors stay as they are.
@@ -34,12 +36,12 @@ void wizard_load_profile(vellix_convertor& job, const std::string& path, bool na
                 throw;
             fail(e.message);
         }
-        return false;
+        return decltype(step())();
     };
     tk_profile profile;
     if (!naming([&] { return profile.load(path); }))
         fail(VLX_NOT_A_PROFILE);
-    if (names_required) {
+    if (quick) {
         // The names of an earlier run must not stand in for names the profile lacks.
         if (profile.get_value(TK_GENERIC_SECTION, "src").empty())
             fail("The profile names no source file.");
@@ -51,7 +53,14 @@ void wizard_load_profile(vellix_convertor& job, const std::string& path, bool na
     auto generic = profile.sections.find(TK_GENERIC_SECTION);
     if (generic != profile.sections.end())
         generic->second.erase("logfile");
-    naming([&] { return job.read_profile_values(profile); });
+    // Taken whole or not at all: every check runs on a copy, which the job takes at the end.
+    vlx_profile_settings next =
+        naming([&] { return job.read_profile_settings(profile, job.profile_files); });
+    if (quick) {
+        next.src = pdf_openable_name(next.src); // the name the checks and the run then see
+        common_check_dest(next.dest, next.src);
+    }
+    job.take_profile_settings(next);
     if (!logfile.empty())
         job.logfile = logfile;
 }

@@ -28,6 +28,20 @@ inline constexpr size_t VLX_MAX_PAGE_LIST = 1000000;
 
 struct tk_serializer {};
 
+// The settings a profile gives the job. A profile is read into a copy of the job's, which the job
+// takes only once every value in it has passed: a refused profile changes nothing.
+struct vlx_profile_settings {
+    std::string src, dest;
+    std::string logfile; // the profile's own; empty when it names none
+    std::string password, pages;
+    std::vector<int> page_list;
+    bool convert_graphics = true;
+    bool no_crlf_mode = false;
+    bool physLayout_mode = false;
+    bool noframe_mode = true;
+    bool tables_mode = false;
+};
+
 class vellix_convertor : public tk_converter,
                          public tk_singleton<vellix_convertor>,
                          public tk_serializer {
@@ -74,6 +88,8 @@ public:
     // Throws a level-1 tk_exception "Invalid page range" at the first bad
     // item, leaving the pages of the items before it in page_list.
     void set_page_range(const std::string& text);
+    // The same parse into list, which keeps the pages before a bad item; nothing else changes.
+    static void parse_page_range(const std::string& text, std::vector<int>& list);
     // Percent done, a whole number; 0 before the page count is known.
     double get_progress() const;
 
@@ -84,7 +100,14 @@ public:
     using tk_converter::store_profile;
     bool load_profile(const std::string& path);
     bool store_profile(const std::string& path);
+    // Reads the profile whole and takes it; throws what refuses it, changing nothing then.
     bool read_profile_values(tk_profile& profile);
+    // The job's settings with the profile's values in them, each checked ("Invalid page range",
+    // the log file against the names and the profiles read); the job does not change.
+    vlx_profile_settings read_profile_settings(const tk_profile& profile,
+                                               const std::vector<std::string>& profiles) const;
+    // Makes settings that read_profile_settings gave the job's; a log file only when they name one.
+    void take_profile_settings(const vlx_profile_settings& next);
     bool write_profile_values(tk_profile& profile);
 
     form_t form() const { return form_; }

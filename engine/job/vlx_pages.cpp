@@ -43,7 +43,11 @@ void vellix_convertor::set_page_range(const std::string& text)
     tk_log(1, "vellix_convertor::set_page_range(%s)", text.c_str());
     page_list.clear();
     pages = text;
+    parse_page_range(text, page_list);
+}
 
+void vellix_convertor::parse_page_range(const std::string& text, std::vector<int>& page_list)
+{
     for (const std::string& raw : tk_split(text, ',')) {
         const std::string item = tk_trim(raw);
         if (item.find('-') == std::string::npos) {

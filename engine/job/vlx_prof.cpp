@@ -9,8 +9,12 @@ bool vellix_convertor::load_profile(const std::string& path)
     tk_profile profile;
     if (!profile.load(path))
         return false;
-    profile_files.push_back(path);
-    return read_profile_values(profile);
+    std::vector<std::string> profiles = profile_files;
+    profiles.push_back(path); // its own log file must not overwrite it either
+    const vlx_profile_settings next = read_profile_settings(profile, profiles);
+    profile_files = profiles;
+    take_profile_settings(next);
+    return true;
 }
 
 bool vellix_convertor::store_profile(const std::string& path)
@@ -25,31 +29,67 @@ bool vellix_convertor::store_profile(const std::string& path)
 bool vellix_convertor::read_profile_values(tk_profile& profile)
 {
     tk_log(1, "vellix_convertor::read_profile_values");
-    if (!tk_converter::load_profile(profile))
-        return false;
+    take_profile_settings(read_profile_settings(profile, profile_files));
+    return true;
+}
+
+vlx_profile_settings vellix_convertor::read_profile_settings(const tk_profile& profile,
+                                                             const std::vector<std::string>& profiles) const
+{
+    vlx_profile_settings next;
+    next.src = src;
+    next.dest = dest;
+    next.password = password;
+    next.pages = pages;
+    next.page_list = page_list;
+    next.convert_graphics = convert_graphics;
+    next.no_crlf_mode = no_crlf_mode;
+    next.physLayout_mode = physLayout_mode;
+    next.noframe_mode = noframe_mode;
+    next.tables_mode = tables_mode;
+    read_profile_names(profile, next.src, next.dest, next.logfile, profiles);
     auto value = [&](const char* key) { return profile.get_value(TK_GENERIC_SECTION, key); };
 
     std::string v = value("password");
     if (!v.empty())
-        password = v;
+        next.password = v;
     v = value("convert graphics");
     if (!v.empty())
-        convert_graphics = v == "1";
+        next.convert_graphics = v == "1";
     v = value("line breaks");
     if (!v.empty())
-        no_crlf_mode = v == "0";
+        next.no_crlf_mode = v == "0";
     v = value("mode");
     if (!v.empty()) {
-        physLayout_mode = v == "1";
-        noframe_mode = !physLayout_mode;
+        next.physLayout_mode = v == "1";
+        next.noframe_mode = !next.physLayout_mode;
     }
     v = value("recognize tables");
     if (!v.empty())
-        tables_mode = v == "1";
+        next.tables_mode = v == "1";
     v = value("pages");
-    if (!v.empty())
-        set_page_range(v);
-    return true;
+    if (!v.empty()) {
+        next.pages = v;
+        next.page_list.clear();
+        parse_page_range(v, next.page_list);
+    }
+    return next;
+}
+
+void vellix_convertor::take_profile_settings(const vlx_profile_settings& next)
+{
+    src = next.src;
+    dest = next.dest;
+    password = next.password;
+    pages = next.pages;
+    page_list = next.page_list;
+    convert_graphics = next.convert_graphics;
+    no_crlf_mode = next.no_crlf_mode;
+    physLayout_mode = next.physLayout_mode;
+    noframe_mode = next.noframe_mode;
+    tables_mode = next.tables_mode;
+    if (!next.logfile.empty())
+        set_logfile(next.logfile); // checked already, with these names
 }
 
 bool vellix_convertor::write_profile_values(tk_profile& profile)

@@ -2,6 +2,7 @@
 // holds is checked in tests/e2e.
 #include "console.h"
 #include "scoped_env.h"
+#include "tk_except.h"
 #include "vlx_testsupport.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sys/socket.h>
@@ -91,6 +93,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     ASSERT_EQ(chmod((dir / "ro-fifo.doc").c_str(), geteuid() == 0 ? 0644 : 0464), 0);
     ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
     ASSERT_EQ(chmod(src.c_str(), 0644), 0);
+    // refused whole: neither its log file nor its destination (standard output) is taken
+    vlxtest::spit(dir / "refused.vlx", "[Generic settings]\r\ndest=-\r\nlogfile=refused.log\r\npages=zz\r\n");
     const std::string source = vlxtest::slurp(src);
     const std::string usage = usage_text() + "\n", src_opt = "--src=" + src;
     const std::string no_src = "Source file does not exist.\nPlease verify the correct file name was given.\n";
@@ -123,6 +127,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
          "Error:\nProfile does not exist. Please verify the correct path/name was given.\n", ""},
         {{src_opt, "--profile=fifo.vlx"}, // refused at once, not read for ever
          "Error:\nProfile does not exist. Please verify the correct path/name was given.\n", ""},
+        {{src_opt, "--profile=refused.vlx"}, "Error:\nInvalid page range\n", ""},
         {{"--src=junk.pdf"}, cannot_read, ""},
         {{"--src=fifo.pdf", "--dest=keep.doc"}, cannot_read, ""},
         {{"--src=socket.pdf", "--dest=keep.doc"}, cannot_read, ""},
@@ -173,6 +178,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         std::error_code ec;
         EXPECT_EQ(std::filesystem::read_symlink(dir / name, ec).string(), name[1] == 'a' ? "lb.doc" : "la.doc");
     }
+    EXPECT_FALSE(std::filesystem::exists(dir / "refused.log"));
 }
 
 // A standard stream closed at start is no way to the source: the program opens none of the stream
@@ -262,6 +268,36 @@ TEST_F(Vlxrun, DestinationThatIsStandardOutputIsWrittenThroughIt)
     EXPECT_EQ(vlxtest::slurp(dir / "out.log"), "keep");
 
     EXPECT_EQ(vlxtest::names_starting(dir.path, "."), std::vector<std::string>{}) << "no temporary file is left";
+}
+
+// A profile of any size is read in the same little memory, its first line over the limit ending
+// the run at once. Under AddressSanitizer, which reserves far more address space than any limit
+// on it would let through, the limit is its own on mapped memory.
+TEST_F(Vlxrun, HugeProfileEndsAtItsFirstLongLineUnderAMemoryLimit)
+{
+    std::map<std::string, std::string> env;
+    std::vector<std::string> prefix;
+#if defined(__SANITIZE_ADDRESS__)
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    env["ASAN_OPTIONS"] = std::string(asan ? asan : "") + ":mmap_limit_mb=512";
+#else
+    prefix = {"prlimit", "--as=" + std::to_string(1LL << 30), "--"};
+#endif
+    const std::string head = "[Generic settings]\r\nmode=1\r\n";
+    vlxtest::spit(dir / "small.vlx", head);
+    const vlxtest::proc_result small = run({"--profile=small.vlx", "--src=" + src, "--dest=small.doc"}, env, prefix);
+    EXPECT_EQ(small.status, 0) << "the limit lets an ordinary run through: " << small.describe();
+    // sparse: a valid first line, then 4 GiB of NUL bytes without a line end
+    for (long long size : {1LL << 30, (4LL << 30) + 1}) {
+        SCOPED_TRACE(size);
+        vlxtest::spit(dir / "huge.vlx", head);
+        ASSERT_EQ(truncate((dir / "huge.vlx").c_str(), size), 0);
+        const vlxtest::proc_result huge = run({"--profile=huge.vlx", "--src=" + src, "--dest=huge.doc"}, env, prefix);
+        EXPECT_EQ(huge.status, 255) << huge.describe();
+        EXPECT_EQ(huge.out, "Internal error: " + tk_mail_assertion::make_message("..\\TK/tk_prof", 109) + "\n");
+        EXPECT_EQ(huge.err, "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "huge.doc"));
 }
 
 TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)

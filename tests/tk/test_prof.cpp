@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sys/stat.h>
 
 using vlxtest::slurp;
@@ -40,17 +41,51 @@ TEST_F(Profile, KeyLinesFirstValueWinsAndLineEnds)
     EXPECT_EQ(p.get_value("T", "mode"), "1");
 }
 
-TEST_F(Profile, LineLengthLimitIs4095Characters)
+TEST_F(Profile, LineLengthLimitIs4095CharactersWhereverTheLineLies)
 {
-    std::string v4093(4093, 'v');
-    ASSERT_TRUE(load_text(p, "[S]\r\nk=" + v4093 + "\r\n"));
-    EXPECT_EQ(p.get_value("S", "k"), v4093);
-    tk_profile r;
-    int level = -1;
-    std::string msg = tktest::thrown([&] { load_text(r, "[S]\nk=" + v4093 + "w\r\nz=1\n"); }, &level);
-    EXPECT_EQ(msg, tktest::assertion("tk_prof", 109));
-    EXPECT_EQ(level, 2);
-    EXPECT_EQ(r.get_value("S", "z"), "");
+    const std::string v4093(4093, 'v');
+    // Lines of 16 bytes: 65440 of them put the next line across the reader's 64 KiB buffer.
+    auto filler = [](size_t bytes) {
+        std::string f;
+        char line[17];
+        for (size_t i = 0; f.size() < bytes; ++i) {
+            std::snprintf(line, sizeof line, "f%013zu=\n", i);
+            f += line;
+        }
+        return f;
+    };
+    const std::string nul(1, '\0');
+    const struct {
+        std::string text;
+        const char* k; // nullptr: the load stops with the assertion
+    } rows[] = {
+        {"[S]\r\nk=" + v4093 + "\r\nz=1\n", v4093.c_str()},
+        {"[S]\nk=" + v4093 + "w\r\nz=1\n", nullptr},
+        {"[S]\nk=" + v4093 + "w", nullptr}, // a last line without its line end
+        {"[S]\n" + filler(65440) + "k=" + v4093 + "\nz=1\n", v4093.c_str()},
+        {"[S]\n" + filler(1 << 20) + "k=" + v4093 + "w\nz=1\n", nullptr},
+        // a NUL byte ends the text of a line, but the bytes after it still count
+        {"[S]\nk=ab" + nul + "cd=x\nz=1\n", "ab"},
+        {"[S]\nk=a" + nul + std::string(4093, 'x') + "\nz=1\n", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text.size());
+        tk_profile r;
+        int level = -1;
+        const std::string msg = tktest::thrown([&] { EXPECT_TRUE(load_text(r, row.text)); }, &level);
+        if (row.k) {
+            EXPECT_EQ(msg, "");
+            EXPECT_EQ(r.get_value("S", "k"), row.k);
+            EXPECT_EQ(r.get_value("S", "z"), "1");
+        } else {
+            EXPECT_EQ(msg, tktest::assertion("tk_prof", 109));
+            EXPECT_EQ(level, 2);
+            EXPECT_EQ(r.get_value("S", "z"), "");
+        }
+        if (row.text.size() > (1 << 20)) { // the lines before the long one were taken
+            EXPECT_EQ(r.sections["S"].count("f0000000000000"), 1u);
+        }
+    }
 }
 
 TEST_F(Profile, FolderOrFifoIsNoProfile)

@@ -115,6 +115,14 @@ TEST_F(Converter, ProfileLogfileIsCheckedThenEnablesLogging)
     const char* clash = "Logfile name should differ from the source, destination and profile names.";
     EXPECT_EQ(thrown([&] { c.set_logfile(c.src); }), clash);
     EXPECT_EQ(c.logfile, "");
+    // a profile whose log file is refused gives none of its names
+    tk_profile refused;
+    refused.set_value("Generic settings", "src", dir / "other.pdf");
+    refused.set_value("Generic settings", "dest", dir / "other.doc");
+    refused.set_value("Generic settings", "logfile", dir / "other.doc");
+    EXPECT_EQ(thrown([&] { c.load_profile(refused); }), clash);
+    EXPECT_EQ(c.src, dir / "in.pdf");
+    EXPECT_EQ(c.dest, "");
 
     // The lines wait, the file untouched, until every name is known.
     std::string named = dir / "named.log";

@@ -103,6 +103,8 @@ TEST_F(entry_test, QuickLaunchRunsNothingButAProfileNamingItsFiles)
         previous.src = make_pdf("prev.pdf", 1);
         previous.dest = write_file(path("prev.doc"), "previous");
     }
+    const std::string store = path("Quorvane/Vellix"), stored = read_file(store);
+    ASSERT_NE(stored.find("prev.pdf"), std::string::npos);
     const std::string fifo = path("fifo.vlx");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     driver d([](wizard_shell& s) { s.done(0); }); // a wizard shown here is a fault: close it
@@ -125,6 +127,12 @@ TEST_F(entry_test, QuickLaunchRunsNothingButAProfileNamingItsFiles)
         {write_file(path("case.vlx"),
                     "[Generic settings]\nsrc=" + path("CASE.PDF") + "\ndest=" + make_pdf("case.pdf", 1) + "\n"),
          "Destination name should differ from the source name.", false},
+        // refused whole: nothing of it reaches the stored settings
+        {write_file(path("zz.vlx"), "[Generic settings]\nsrc=" + make_pdf("zz.pdf", 1) + "\ndest=" + path("zz.doc") +
+                                        "\nmode=1\npassword=pw\npages=zz\n"),
+         "Invalid page range"},
+        {write_file(path("folder.vlx"), "[Generic settings]\nsrc=" + path("zz.pdf") + "\ndest=" + dir + "\npages=1\n"),
+         "Destination name should specify a file, not folder.", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.profile);
@@ -134,6 +142,7 @@ TEST_F(entry_test, QuickLaunchRunsNothingButAProfileNamingItsFiles)
         EXPECT_EQ(boxes.back().text, row.named ? row.profile + ": " + row.message : row.message);
         EXPECT_EQ(boxes.back().kind, box_kind::error);
         EXPECT_EQ(boxes.back().caption, "Error"); // the frame is gone when the box shows
+        EXPECT_EQ(read_file(store), stored);
     }
     EXPECT_TRUE(d.pages_seen.empty());
     EXPECT_EQ(read_file(path("prev.doc")), "previous");

@@ -53,15 +53,24 @@ TEST_F(welcome_test, LoadedProfileShowsOnTheFollowingPages)
     EXPECT_EQ(rig->edit(rig->settings, 1003)->text(), "2-3");
 }
 
-TEST_F(welcome_test, UnreadableProfileIsReportedByName)
+TEST_F(welcome_test, RefusedProfileIsReportedByNameAndChangesNothing)
 {
     rig->job.src = "/keep.pdf";
+    rig->job.dest = "/keep.doc";
+    rig->job.password = "old";
+    rig->job.physLayout_mode = true;
+    rig->job.noframe_mode = false;
+    rig->job.set_page_range("2-3");
     const std::string fifo = path("fifo.vlx");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    rig->shell.activateWindow(); // the buttons' Alt keys act in the active window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&rig->shell));
+    const std::string names = "[Generic settings]\nsrc=/data/in.pdf\ndest=/data/out.doc\npassword=pw\nmode=2\n";
     const struct {
         std::string file, message;
     } rows[] = {
-        {write_file(path("bad.vlx"), "[Generic settings]\npages=3-1\n"), "Invalid page range"},
+        {write_file(path("bad.vlx"), names + "pages=zz\n"), "Invalid page range"},
+        {write_file(path("late.vlx"), names + "pages=1,3-1\nlogfile=" + path("x.log") + "\n"), "Invalid page range"},
         {make_pdf("report.pdf", 1), VLX_NOT_A_PROFILE},
         {fifo, "Profile does not exist. Please verify the correct path/name was given."}, // not read for ever
     };
@@ -69,12 +78,27 @@ TEST_F(welcome_test, UnreadableProfileIsReportedByName)
         SCOPED_TRACE(row.file);
         chosen = row.file;
         const size_t before = box_count();
-        rig->click(rig->welcome, 1115);
+        QTest::keyClick(&rig->shell, Qt::Key_L, Qt::AltModifier); // Load Settings, clicked after a moment
+        ASSERT_TRUE(QTest::qWaitFor([&] { return box_count() > before; }));
         ASSERT_EQ(box_count(), before + 1);
         EXPECT_EQ(boxes.back().text, row.file + ": " + row.message);
+        EXPECT_EQ(rig->page(), IDD_WELCOME);
     }
-    EXPECT_EQ(rig->job.src, "/keep.pdf");
-    EXPECT_EQ(rig->page(), IDD_WELCOME);
+    EXPECT_EQ(dialogs.size(), std::size(rows));
+    EXPECT_EQ(rig->job.logfile, "");
+    EXPECT_EQ(rig->job.pages, "2-3");
+    EXPECT_EQ(rig->job.page_list, (std::vector<int>{2, 3}));
+    // the pages show what was there before
+    QTest::keyClick(&rig->shell, Qt::Key_N, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_SEL_FILE; }));
+    EXPECT_EQ(rig->edit(rig->sel, 1003)->text(), "/keep.pdf");
+    EXPECT_EQ(rig->edit(rig->sel, 1004)->text(), "/keep.doc");
+    EXPECT_EQ(rig->edit(rig->sel, 1005)->text(), "old");
+    rig->shell.set_cur_sel_id(IDD_SETTINGS);
+    EXPECT_TRUE(rig->checked(rig->settings, 1329));
+    EXPECT_TRUE(rig->checked(rig->settings, 1332));
+    EXPECT_EQ(rig->edit(rig->settings, 1003)->text(), "2-3");
+    EXPECT_EQ(box_count(), std::size(rows));
 }
 
 TEST_F(welcome_test, HyperlinkIsAttachedOnceAndF1OpensHelp)

@@ -6,6 +6,8 @@
 
 #include <GlobalParams.h>
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -137,12 +139,37 @@ TEST_F(Job, ProfileValuesAreExact)
     EXPECT_EQ(job.password, "");
 }
 
-TEST_F(Job, ProfileFailures)
+TEST_F(Job, RefusedProfileChangesNothing)
 {
-    EXPECT_EQ(thrown([&] { load_text("[Generic settings]\npassword=pw\nmode=1\npages=4,0\n"); }), BAD_RANGE);
-    EXPECT_EQ(job.password, "pw") << "keys before the pages are read";
-    EXPECT_TRUE(job.physLayout_mode);
-    EXPECT_EQ(job.page_list, Pages{4});
+    change_all(job);
+    job.set_page_range("2-3");
+    const std::string before = settings(job);
+    vlxtest::TempFile ro(vlxtest::write_temp_file("old log", ".log"));
+    chmod(ro.path.c_str(), 0444);
+    const std::string all = "[Generic settings]\nsrc=/other.pdf\ndest=/other.doc\npassword=pw\nmode=2\n"
+                            "line breaks=1\nconvert graphics=1\nrecognize tables=0\n";
+    const std::pair<std::string, std::pair<std::string, int>> rows[] = {
+        {all + "pages=4,0\n", BAD_RANGE},
+        {all + "pages=zz\n", BAD_RANGE},
+        {all + "logfile=" + ro.path + "\n", {"Logfile name specifies an existing read-only file.", 1}},
+        {all + "logfile=/nonexistent/folder/x.log\n",
+         {"Logfile path does not exist.\nPlease verify the correct path was given.", 1}},
+        {all + "logfile=/other.pdf\n",
+         {"Logfile name should differ from the source, destination and profile names.", 1}},
+    };
+    {
+        tk_logger logger(nullptr, false, 3, false);
+        for (const auto& [text, error] : rows) {
+            SCOPED_TRACE(text);
+            EXPECT_EQ(thrown([&] { load_text(text); }), error);
+            EXPECT_EQ(settings(job), before);
+            EXPECT_EQ(job.page_list, (Pages{2, 3}));
+            EXPECT_EQ(job.logfile, "");
+            EXPECT_TRUE(job.profile_files.empty());
+            EXPECT_FALSE(logger.enabled);
+        }
+    }
+    EXPECT_EQ(vlxtest::slurp(ro.path), "old log");
 
     EXPECT_EQ(thrown([&] { job.load_profile("/nonexistent/folder/p.vlx"); }),
               std::make_pair(std::string("Profile does not exist. Please verify the correct "

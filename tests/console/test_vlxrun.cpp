@@ -306,13 +306,17 @@ TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
     const std::string tmp = dir / "tmp";
     ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
     ASSERT_EQ(symlink("real.doc", (dir / "link.doc").c_str()), 0);
-    // {destination, the file holding the old document, its text, signal}: behind a link the document
-    // too goes to a temporary file, never into the linked file as it is written
-    const struct {
+    // {destination, the file holding the old document, its text, signal}: every signal whose default
+    // ends the process, the faults sent from outside included; behind a link the document too goes to
+    // a temporary file, never into the linked file as it is written
+    struct row_t {
         const char *dest, *holder, *old;
         int sig;
-    } rows[] = {{"out.doc", "out.doc", "old document", SIGTERM}, {"out.doc", "out.doc", "old document", SIGINT},
-                {"out.doc", "out.doc", "old document", SIGHUP}, {"link.doc", "real.doc", "OLD DOCUMENT", SIGTERM}};
+    };
+    std::vector<row_t> rows;
+    for (int sig : vlxtest::ending_signals())
+        rows.push_back({"out.doc", "out.doc", "old document", sig});
+    rows.push_back({"link.doc", "real.doc", "OLD DOCUMENT", SIGTERM});
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.dest) + " " + strsignal(row.sig));
         vlxtest::spit(dir / row.holder, row.old);
@@ -326,10 +330,54 @@ TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
         EXPECT_TRUE(held == row.old) << held.size() << " bytes: " << held.substr(0, 60);
         EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
         EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+        vlxtest::remove_names_starting(dir.path, ".vellix-"); // a row's leftovers would trip the next one
+        vlxtest::remove_names_starting(tmp, "");
     }
     struct stat st;
     ASSERT_EQ(lstat((dir / "link.doc").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+    // one the parent ignores stays ignored (nohup): the run goes on to its end
+    const vlxtest::SignalledRun r = vlxtest::signal_while_writing(vlxtest::vlxrun_path(),
+        {"--src=" + dir / "long.pdf", "--dest=" + dir / "out.doc"}, dir.path, tmp, SIGUSR1, {SIGUSR1});
+    ASSERT_TRUE(r.reaped);
+    EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 0) << r.status;
+    EXPECT_EQ(vlxtest::slurp(dir / "out.doc").rfind("{\\rtf", 0), 0u);
+    EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+}
+
+// A closed pipe and the file-size limit fail a write like any other cause: the run reports it and
+// ends with -1, removing its temporary files and keeping the old document.
+TEST_F(Vlxrun, WriteOntoAClosedPipeOrPastTheSizeLimitIsAnError)
+{
+    vlxtest::write_long_pdf(dir / "long.pdf", 20);
+    const std::string tmp = dir / "tmp";
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    vlxtest::spit(dir / "out.doc", "old document");
+    // {script, what VLXRUN writes to err.txt}; its status goes to status.txt
+    const struct {
+        std::string script, message;
+    } rows[] = {
+        // the reader is gone long before the document's end: more than a pipe holds
+        {"{ timeout -s KILL 120 \"$0\" --src=long.pdf --dest=- 2>err.txt; echo $? >status.txt; } | head -c 100 >head.txt",
+         "Error:\nBroken pipe\n"},
+        // 100 blocks of 512 bytes: the first page's picture goes past it
+        {"ulimit -f 100; timeout -s KILL 120 \"$0\" --src=long.pdf --dest=out.doc >err.txt 2>&1; echo $? >status.txt",
+         "Error:\nFile too large\n"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.script);
+        const vlxtest::proc_result got =
+            vlxtest::run_program({"sh", "-c", r.script, vlxtest::vlxrun_path()}, dir.path, {{"TMPDIR", tmp}});
+        EXPECT_EQ(got.status, 0) << got.describe();
+        EXPECT_EQ(vlxtest::slurp(dir / "status.txt"), "255\n");
+        EXPECT_EQ(vlxtest::slurp(dir / "err.txt"), r.message);
+        EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
+        EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+        vlxtest::remove_names_starting(dir.path, ".vellix-");
+        vlxtest::remove_names_starting(tmp, "");
+    }
+    EXPECT_EQ(vlxtest::slurp(dir / "head.txt").rfind("{\\rtf", 0), 0u);
+    EXPECT_EQ(vlxtest::slurp(dir / "out.doc"), "old document");
 }
 
 // A FIFO whose reader stops at its first end-of-file, as cat does, and a pipe as standard output get

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <thread>
 
 namespace {
 
@@ -389,15 +391,23 @@ TEST_F(Vlxrun, FifoAndPipeDestinationsGetTheBytesOfAPlainFile)
     ASSERT_EQ(plain.rfind("{\\rtf", 0), 0u);
 
     ASSERT_EQ(mkfifo((dir / "pipe.doc").c_str(), 0600), 0);
+    const std::string reader_dir = dir / "reader";
+    ASSERT_EQ(mkdir(reader_dir.c_str(), 0700), 0);
+    const int cat = vlxtest::start_program("/bin/cat", {dir / "pipe.doc"}, reader_dir, reader_dir);
+    ASSERT_GT(cat, 0);
     // cat waits in its open first: a check that opened and closed the FIFO would end it at once
-    const std::string script =
-        "cat pipe.doc >got.doc & r=$!; i=0; "
-        "while [ \"$(cat /proc/$r/wchan 2>/dev/null)\" != wait_for_partner ] && [ $i -lt 500 ]; do "
-        "sleep 0.01; i=$((i+1)); done; "
-        "timeout -s KILL 60 \"$0\" --src=report.pdf --dest=pipe.doc; s=$?; kill $r 2>/dev/null; wait $r; exit $s";
-    const vlxtest::proc_result fifo = vlxtest::run_program({"sh", "-c", script, vlxtest::vlxrun_path()}, dir.path);
+    const std::string wchan = "/proc/" + std::to_string(cat) + "/wchan";
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (vlxtest::slurp(wchan) != "wait_for_partner" && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const vlxtest::proc_result fifo = run({"--src=report.pdf", "--dest=pipe.doc"});
     EXPECT_EQ(fifo.status, 0) << fifo.describe();
-    EXPECT_TRUE(vlxtest::slurp(dir / "got.doc") == plain) << vlxtest::slurp(dir / "got.doc").size() << " bytes";
+    // cat ends by itself once it has copied the last bytes
+    int cat_status = 0;
+    ASSERT_TRUE(vlxtest::wait_for_end(cat, 60, &cat_status)) << "cat did not end";
+    EXPECT_TRUE(WIFEXITED(cat_status) && WEXITSTATUS(cat_status) == 0) << cat_status;
+    const std::string got = vlxtest::slurp(reader_dir + "/stdout");
+    EXPECT_TRUE(got == plain) << got.size() << " bytes, not " << plain.size();
 
     const vlxtest::proc_result piped = run({"--src=report.pdf", "--dest=/dev/stdout"});
     EXPECT_EQ(piped.status, 0) << piped.describe();

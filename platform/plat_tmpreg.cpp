@@ -55,14 +55,21 @@ struct sigaction previous[NSIG];
 // The handler runs in any thread that does not hold the signals, so it waits for the sections other
 // threads hold (a file created but not yet recorded, a document half put in place); a section that
 // would start after the signal never does. A fault, or abort(), may come inside a section of the
-// thread itself: that one never ends while the handler waits.
+// thread itself: that one never ends while the handler waits. A fault only sent (kill -SEGV) is
+// taken when the section ends instead, as a held signal is.
 std::atomic<int> held_sections{0};
 std::atomic<bool> ending{false};
 thread_local int sections_here __attribute__((tls_model("initial-exec"))) = 0;
+thread_local volatile sig_atomic_t deferred_here __attribute__((tls_model("initial-exec"))) = 0;
 
 // Only async-signal-safe calls from here on.
 extern "C" void on_signal(int sig, siginfo_t* info, void*)
 {
+    const bool sent = !info || info->si_code <= 0; // by kill or raise, not by the kernel for a fault
+    if (is_fault(sig) && sent && sections_here > 0) {
+        deferred_here = sig;
+        return;
+    }
     ending.store(true);
     const int own = sections_here;
     // Bounded: a section is a file creation or a document's copy, never a wait on another thread
@@ -75,8 +82,7 @@ extern "C" void on_signal(int sig, siginfo_t* info, void*)
             ::unlink(s.path);
     struct sigaction then {};
     then.sa_handler = SIG_DFL;
-    const bool real_fault = is_fault(sig) && info && info->si_code > 0; // raised by the kernel, not sent
-    if (real_fault && previous[sig].sa_handler != SIG_DFL) {
+    if (is_fault(sig) && !sent && previous[sig].sa_handler != SIG_DFL) {
         // The instruction runs again on return and faults into the handler that was there first.
         ::sigaction(sig, &previous[sig], nullptr);
         return;
@@ -155,6 +161,11 @@ signal_hold::~signal_hold()
     held_sections.fetch_sub(1);
     --sections_here;
     pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+    if (sections_here == 0 && deferred_here) {
+        const int sig = deferred_here;
+        deferred_here = 0;
+        ::raise(sig);
+    }
 }
 
 void remove_temp_files_on_signals()

@@ -192,13 +192,19 @@ TEST(TempFiles, HandlersCoverEverySignalThatEndsTheProcess)
 
 // A fault, or abort(), inside a section of the thread that holds it: the handler cannot wait for
 // that section, so the files go and the process ends at once; a real fault still reaches the
-// sanitizer's report where one is built in.
+// sanitizer's report where one is built in. A fault only sent waits for the section to end, so the
+// file the section records goes too.
 TEST(TempFiles, FaultInsideAHeldSectionEndsTheProcessAtOnce)
 {
     TempDir dir;
     const std::string file = dir / "TMPpicture";
-    for (int sig : {SIGSEGV, SIGABRT}) {
-        SCOPED_TRACE(strsignal(sig));
+    enum how { real_fault, aborted, sent_fault };
+    const struct {
+        how what;
+        int sig;
+    } rows[] = {{real_fault, SIGSEGV}, {aborted, SIGABRT}, {sent_fault, SIGSEGV}, {sent_fault, SIGBUS}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.what) + " " + strsignal(r.sig));
         vlxtest::spit(file, "x");
         const auto start = std::chrono::steady_clock::now();
         pid_t pid = fork();
@@ -208,12 +214,18 @@ TEST(TempFiles, FaultInsideAHeldSectionEndsTheProcessAtOnce)
             dup2(err, 2);
             plat::remove_temp_files_on_signals();
             plat::temp_record record;
-            record.record(file);
-            plat::signal_hold hold;
-            if (sig == SIGABRT)
-                std::abort();
-            void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            *static_cast<volatile int*>(page) = 1;
+            {
+                plat::signal_hold hold;
+                if (r.what == sent_fault)
+                    ::raise(r.sig); // the file is made but not recorded yet
+                record.record(file);
+                if (r.what == aborted)
+                    std::abort();
+                if (r.what == real_fault) {
+                    void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                    *static_cast<volatile int*>(page) = 1;
+                }
+            } // the sent fault ends it here
             _exit(0);
         }
         int status = 0;
@@ -223,7 +235,7 @@ TEST(TempFiles, FaultInsideAHeldSectionEndsTheProcessAtOnce)
         EXPECT_LT(took.count(), 9000);
         const std::string err = vlxtest::slurp(dir / "stderr");
         if (err.find("Sanitizer") == std::string::npos)
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status << err;
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == r.sig) << status << err;
         else
             EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         EXPECT_NE(::access(file.c_str(), F_OK), 0);

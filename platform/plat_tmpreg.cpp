@@ -25,36 +25,90 @@ struct slot {
 
 slot table[SLOTS];
 
-const int SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal whose default ends the process and that can be caught. The faults come from the
+// instruction running: blocking one is undefined (Linux ends the process at once, no handler run),
+// so a section never holds them.
+const int FAULTS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS};
+const int FROM_OUTSIDE[] = {
+    SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGIO, SIGXCPU,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
+// Ignored instead: the failed write then reports itself, and the run unwinds as on any error.
+const int WRITE_FAILURES[] = {SIGPIPE, SIGXFSZ};
+
+bool is_fault(int sig)
+{
+    for (int f : FAULTS)
+        if (f == sig)
+            return true;
+    return false;
+}
+
+// What a fault met before the handler came, a sanitizer's report for one: a real fault goes on to it.
+struct sigaction previous[NSIG];
 
 // The handler runs in any thread that does not hold the signals, so it waits for the sections other
 // threads hold (a file created but not yet recorded, a document half put in place); a section that
-// would start after the signal never does.
+// would start after the signal never does. A fault, or abort(), may come inside a section of the
+// thread itself: that one never ends while the handler waits. A fault only sent (kill -SEGV) is
+// taken when the section ends instead, as a held signal is.
 std::atomic<int> held_sections{0};
 std::atomic<bool> ending{false};
+thread_local int sections_here __attribute__((tls_model("initial-exec"))) = 0;
+thread_local volatile sig_atomic_t deferred_here __attribute__((tls_model("initial-exec"))) = 0;
 
 // Only async-signal-safe calls from here on.
-extern "C" void on_signal(int sig)
+extern "C" void on_signal(int sig, siginfo_t* info, void*)
 {
+    const bool sent = !info || info->si_code <= 0; // by kill or raise, not by the kernel for a fault
+    if (is_fault(sig) && sent && sections_here > 0) {
+        deferred_here = sig;
+        return;
+    }
     ending.store(true);
+    const int own = sections_here;
     // Bounded: a section is a file creation or a document's copy, never a wait on another thread
     // in principle; a stuck one must not keep the process alive.
     timespec ms{0, 1000000};
-    for (int i = 0; i < 10000 && held_sections.load() > 0; ++i)
+    for (int i = 0; i < 10000 && held_sections.load() > own; ++i)
         ::nanosleep(&ms, nullptr);
     for (slot& s : table)
         if (s.state.load() == LIVE)
             ::unlink(s.path);
-    std::signal(sig, SIG_DFL);
-    ::raise(sig);
+    struct sigaction then {};
+    then.sa_handler = SIG_DFL;
+    if (is_fault(sig) && !sent && previous[sig].sa_handler != SIG_DFL) {
+        // The instruction runs again on return and faults into the handler that was there first.
+        ::sigaction(sig, &previous[sig], nullptr);
+        return;
+    }
+    ::sigaction(sig, &then, nullptr);
+    ::raise(sig); // taken when the handler returns
 }
 
-sigset_t held_set()
+template <class F> void for_each_ending_signal(F f)
+{
+    for (int sig : FAULTS)
+        f(sig);
+    for (int sig : FROM_OUTSIDE)
+        f(sig);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
+        f(sig);
+}
+
+sigset_t held_signals()
 {
     sigset_t set;
     sigemptyset(&set);
-    for (int sig : SIGNALS)
-        sigaddset(&set, sig);
+    for_each_ending_signal([&](int sig) {
+        if (!is_fault(sig))
+            sigaddset(&set, sig);
+    });
     return set;
 }
 
@@ -89,12 +143,14 @@ void temp_record::forget()
 
 signal_hold::signal_hold()
 {
-    sigset_t set = held_set();
+    sigset_t set = held_signals();
     pthread_sigmask(SIG_BLOCK, &set, &saved_);
+    ++sections_here;
     held_sections.fetch_add(1);
     if (ending.load()) {
         // Another thread is ending the process by a signal: start nothing it would leave behind.
         held_sections.fetch_sub(1);
+        --sections_here;
         for (;;)
             ::pause();
     }
@@ -103,21 +159,34 @@ signal_hold::signal_hold()
 signal_hold::~signal_hold()
 {
     held_sections.fetch_sub(1);
+    --sections_here;
     pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+    if (sections_here == 0 && deferred_here) {
+        const int sig = deferred_here;
+        deferred_here = 0;
+        ::raise(sig);
+    }
 }
 
 void remove_temp_files_on_signals()
 {
+    for (int sig : WRITE_FAILURES)
+        std::signal(sig, SIG_IGN);
     struct sigaction sa {};
-    sa.sa_handler = on_signal;
-    sa.sa_mask = held_set();
-    for (int sig : SIGNALS) {
+    sa.sa_sigaction = on_signal;
+    // SA_ONSTACK: a stack overflow is handled on the alternate stack where one is kept (the sanitizer's)
+    sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sa.sa_mask = held_signals();
+    for_each_ending_signal([&](int sig) {
         struct sigaction old {};
+        if (sigaction(sig, nullptr, &old) != 0 || old.sa_sigaction == on_signal)
+            return;
         // A signal the caller's parent set to be ignored stays ignored (nohup).
-        if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
-            continue;
+        if (!(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_IGN)
+            return;
+        previous[sig] = old;
         sigaction(sig, &sa, nullptr);
-    }
+    });
 }
 
 std::string temp_dir()

@@ -1,6 +1,6 @@
 #pragma once
 // Temporary files that must not outlive the process: the ones a run is writing are recorded here,
-// and a program that installs the handlers removes them when SIGINT, SIGTERM or SIGHUP ends it.
+// and a program that installs the handlers removes them when a signal ends it.
 #include <csignal>
 #include <string>
 
@@ -23,9 +23,11 @@ private:
     int slot_ = -1;
 };
 
-// Holds SIGINT, SIGTERM and SIGHUP back while it lives, so that a file is recorded before a signal
-// can end the process, and a finished document is put in place whole. The calling thread does not
-// take them, and a handler running in another thread waits for the section to end.
+// Holds the signals that come from outside (SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGALRM, ...) back
+// while it lives, so that a file is recorded before a signal can end the process, and a finished
+// document is put in place whole. The calling thread does not take them, and a handler running in
+// another thread waits for the section to end. Faults (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP,
+// SIGSYS) are never held: they come from the instruction running, and cannot wait.
 class signal_hold {
 public:
     signal_hold();
@@ -37,7 +39,9 @@ private:
     sigset_t saved_;
 };
 
-// Installs the handlers: each removes the recorded files, then ends the process by the signal.
+// Installs the handlers: each signal whose default ends the process removes the recorded files,
+// then ends it by that signal; one its parent ignores stays ignored (nohup). SIGPIPE and SIGXFSZ
+// are ignored, so a write that fails on a closed pipe or the file-size limit is an ordinary error.
 void remove_temp_files_on_signals();
 
 // The folder temporary files go to: $TMPDIR when set, else /tmp.

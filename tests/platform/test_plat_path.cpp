@@ -5,12 +5,16 @@
 #include "plat_tmpreg.h"
 
 #include "scoped_env.h"
+#include "vlx_testsupport.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -139,4 +143,101 @@ TEST(TempFiles, SignalInAnotherThreadWaitsForTheFileBeingRecorded)
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
     EXPECT_NE(::access(file.c_str(), F_OK), 0);
+}
+
+// The handlers cover every signal whose default ends the process, leave the rest and what the
+// parent ignores, ignore the two a failed write raises, and a section holds only the signals that
+// come from outside.
+TEST(TempFiles, HandlersCoverEverySignalThatEndsTheProcess)
+{
+    TempDir dir;
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGUSR2, SIG_IGN); // as nohup leaves SIGHUP
+        plat::remove_temp_files_on_signals();
+        std::string wrong;
+        auto disposition = [](int sig) {
+            struct sigaction a {};
+            sigaction(sig, nullptr, &a);
+            return a.sa_handler == SIG_DFL ? "default" : a.sa_handler == SIG_IGN ? "ignored" : "caught";
+        };
+        auto expect = [&](int sig, const std::string& want, const std::string& got) {
+            if (got != want)
+                wrong += std::string(strsignal(sig)) + ": " + got + " (wanted: " + want + ")\n";
+        };
+        const std::vector<int> faults = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS};
+        sigset_t held;
+        {
+            plat::signal_hold hold;
+            pthread_sigmask(SIG_BLOCK, nullptr, &held);
+        }
+        for (int sig : vlxtest::ending_signals()) {
+            expect(sig, sig == SIGUSR2 ? "ignored" : "caught", disposition(sig));
+            const bool fault = std::find(faults.begin(), faults.end(), sig) != faults.end();
+            expect(sig, fault ? "not held" : "held", sigismember(&held, sig) ? "held" : "not held");
+        }
+        for (int sig : {SIGPIPE, SIGXFSZ})
+            expect(sig, "ignored", disposition(sig));
+        for (int sig : {SIGCHLD, SIGURG, SIGWINCH, SIGCONT, SIGTSTP, SIGTTIN, SIGTTOU})
+            expect(sig, "default", disposition(sig));
+        vlxtest::spit(dir / "wrong", wrong);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(vlxtest::slurp(dir / "wrong"), "");
+}
+
+// A fault, or abort(), inside a section of the thread that holds it: the handler cannot wait for
+// that section, so the files go and the process ends at once; a real fault still reaches the
+// sanitizer's report where one is built in. A fault only sent waits for the section to end, so the
+// file the section records goes too.
+TEST(TempFiles, FaultInsideAHeldSectionEndsTheProcessAtOnce)
+{
+    TempDir dir;
+    const std::string file = dir / "TMPpicture";
+    enum how { real_fault, aborted, sent_fault };
+    const struct {
+        how what;
+        int sig;
+    } rows[] = {{real_fault, SIGSEGV}, {aborted, SIGABRT}, {sent_fault, SIGSEGV}, {sent_fault, SIGBUS}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.what) + " " + strsignal(r.sig));
+        vlxtest::spit(file, "x");
+        const auto start = std::chrono::steady_clock::now();
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const int err = ::open((dir / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(err, 2);
+            plat::remove_temp_files_on_signals();
+            plat::temp_record record;
+            {
+                plat::signal_hold hold;
+                if (r.what == sent_fault)
+                    ::raise(r.sig); // the file is made but not recorded yet
+                record.record(file);
+                if (r.what == aborted)
+                    std::abort();
+                if (r.what == real_fault) {
+                    void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                    *static_cast<volatile int*>(page) = 1;
+                }
+            } // the sent fault ends it here
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        // a handler waiting for the section would give up only after 10 s
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        EXPECT_LT(took.count(), 9000);
+        const std::string err = vlxtest::slurp(dir / "stderr");
+        if (err.find("Sanitizer") == std::string::npos)
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == r.sig) << status << err;
+        else
+            EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_NE(::access(file.c_str(), F_OK), 0);
+    }
 }

@@ -2,6 +2,7 @@
 #include "vlx_testsupport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -60,7 +62,7 @@ proc_result run_program(const std::vector<std::string>& argv, const std::string&
 std::string vlxrun_path() { return VLX_BINARY_DIR "/console/VLXRUN"; }
 
 int start_program(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& folder, const std::string& tmpdir)
+                  const std::string& folder, const std::string& tmpdir, const std::vector<int>& ignored)
 {
     std::vector<std::string> argv_text = {program};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
@@ -85,16 +87,24 @@ int start_program(const std::string& program, const std::vector<std::string>& ar
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t sigs, none;
-    sigemptyset(&sigs);
+    sigfillset(&sigs);
     sigemptyset(&none);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&sigs, sig);
+    // An ignored signal stays ignored across exec; this process ignores them only while it spawns.
+    std::vector<struct sigaction> saved(ignored.size());
+    for (size_t i = 0; i < ignored.size(); ++i) {
+        sigdelset(&sigs, ignored[i]);
+        struct sigaction ign {};
+        ign.sa_handler = SIG_IGN;
+        sigaction(ignored[i], &ign, &saved[i]);
+    }
     posix_spawnattr_setsigdefault(&attr, &sigs);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &fa, &attr, argv.data(), env.data()) != 0)
         pid = -1;
+    for (size_t i = 0; i < ignored.size(); ++i)
+        sigaction(ignored[i], &saved[i], nullptr);
     posix_spawn_file_actions_destroy(&fa);
     posix_spawnattr_destroy(&attr);
     return pid;
@@ -110,19 +120,52 @@ std::vector<std::string> names_starting(const std::string& folder, const std::st
     return names;
 }
 
-void write_long_pdf(const std::string& path)
+void remove_names_starting(const std::string& folder, const std::string& prefix)
+{
+    for (const std::string& name : names_starting(folder, prefix))
+        std::remove((folder + "/" + name).c_str());
+}
+
+void write_long_pdf(const std::string& path, int pages)
 {
     PdfWriter w;
-    for (int i = 0; i < 400; ++i)
+    for (int i = 0; i < pages; ++i)
         w.add_page().text(72, 700, "Page " + std::to_string(i + 1)).fill_rect(72, 100, 400, 500, {0.2, 0.4, 0.6});
     w.save(path);
 }
 
-SignalledRun signal_while_writing(const std::string& program, const std::vector<std::string>& args,
-                                  const std::string& folder, const std::string& tmpdir, int sig)
+std::vector<int> ending_signals()
 {
+    return {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGQUIT, SIGABRT, SIGTRAP,
+            SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGSYS, SIGIO, SIGXCPU, SIGPWR, SIGSTKFLT, SIGRTMIN, SIGRTMAX};
+}
+
+bool wait_for_end(int pid, int seconds, int* status)
+{
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < give_up) {
+        pid_t ended = waitpid(pid, status, WNOHANG);
+        if (ended == pid || (ended < 0 && errno != EINTR))
+            return ended == pid;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, status, 0);
+    return false;
+}
+
+SignalledRun signal_while_writing(const std::string& program, const std::vector<std::string>& args,
+                                  const std::string& folder, const std::string& tmpdir, int sig,
+                                  const std::vector<int>& ignored)
+{
+    // The faults end it with a core dump: none is written into the build folder.
+    rlimit core{};
+    if (getrlimit(RLIMIT_CORE, &core) == 0 && core.rlim_cur != 0) {
+        core.rlim_cur = 0;
+        setrlimit(RLIMIT_CORE, &core);
+    }
     SignalledRun r;
-    r.pid = start_program(program, args, folder, tmpdir);
+    r.pid = start_program(program, args, folder, tmpdir, ignored);
     if (r.pid <= 0)
         return r;
     pid_t ended = 0;
@@ -138,7 +181,7 @@ SignalledRun signal_while_writing(const std::string& program, const std::vector<
         r.reaped = true;
     else {
         kill(r.pid, sig);
-        r.reaped = waitpid(r.pid, &r.status, 0) == r.pid;
+        r.reaped = wait_for_end(r.pid, 120, &r.status);
     }
     return r;
 }

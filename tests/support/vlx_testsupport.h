@@ -132,17 +132,25 @@ proc_result run_program(const std::vector<std::string>& argv, const std::string&
 // The console program of the build under test.
 std::string vlxrun_path();
 
-// Starts program (no shell) with SIGINT, SIGTERM and SIGHUP at their defaults (a caller that
-// ignores them would pass that on) and TMPDIR set to tmpdir; its standard input is empty and its
-// output goes to the files "stdout" and "stderr" in folder. Returns its pid, or -1.
+// Starts program (no shell) with every signal at its default but the ones in ignored, which it
+// starts ignoring (a caller that ignores one would pass that on), and TMPDIR set to tmpdir; its
+// standard input is empty and its output goes to the files "stdout" and "stderr" in folder.
+// Returns its pid, or -1.
 int start_program(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& folder, const std::string& tmpdir);
+                  const std::string& folder, const std::string& tmpdir, const std::vector<int>& ignored = {});
+// Waits for the process to end by itself and returns true with its wait status; after the
+// time-out it kills it, reaps it and returns false.
+bool wait_for_end(int pid, int seconds, int* status);
 // The names in a folder that start with prefix, sorted.
 std::vector<std::string> names_starting(const std::string& folder, const std::string& prefix);
+// Removes the files names_starting lists.
+void remove_names_starting(const std::string& folder, const std::string& prefix);
 
-// Saves a 400-page document, each page with text and a filled rectangle: long enough to convert
-// that a run can be caught while it writes a page's picture.
-void write_long_pdf(const std::string& path);
+// Saves a 400-page document (or one of pages pages), each page with text and a filled rectangle:
+// long enough to convert that a run can be caught while it writes a page's picture.
+void write_long_pdf(const std::string& path, int pages = 400);
+// Every signal whose default ends the process and that a handler can catch, the faults included.
+std::vector<int> ending_signals();
 struct SignalledRun {
     int pid = -1;        // -1: not started
     bool seen = false;   // both temporary files were there before it ended
@@ -151,9 +159,11 @@ struct SignalledRun {
 };
 // Starts the program as start_program does, waits (60 s at most) until both a "TMP*" file in
 // tmpdir and a ".vellix-*" file in folder exist, which is while a page's picture is being
-// written, or until it ends; then sends it sig and waits for it.
+// written, or until it ends; then sends it sig and waits for it (120 s at most: a signal it
+// ignores lets the run finish).
 SignalledRun signal_while_writing(const std::string& program, const std::vector<std::string>& args,
-                                  const std::string& folder, const std::string& tmpdir, int sig);
+                                  const std::string& folder, const std::string& tmpdir, int sig,
+                                  const std::vector<int>& ignored = {});
 
 enum class Crypt { rc4_40, aes_128, aes_256 };
 // Runs qpdf (no shell) to encrypt in into out with the given user and owner

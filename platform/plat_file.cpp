@@ -62,7 +62,8 @@ int open_regular(const std::string& path, int* fd)
     return e;
 }
 
-// read(2) going on after interruptions: the count, or -1 with errno set.
+} // namespace
+
 ssize_t read_some(int fd, char* to, size_t n)
 {
     for (;;) {
@@ -71,8 +72,6 @@ ssize_t read_some(int fd, char* to, size_t n)
             return got;
     }
 }
-
-} // namespace
 
 int write_all(int fd, std::string_view data)
 {
@@ -170,25 +169,26 @@ int write_file_atomic(const std::string& path, const std::string& data, mode_t m
     return e;
 }
 
+bool follow_link(const std::string& path, std::string& next)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return false;
+    std::vector<char> buf(size_t(st.st_size > 0 ? st.st_size : 255) + 1);
+    ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+    if (n <= 0 || size_t(n) >= buf.size())
+        return false;
+    std::string text(buf.data(), size_t(n));
+    size_t slash = path.rfind('/');
+    next = text[0] == '/' || slash == std::string::npos ? text : path.substr(0, slash + 1) + text;
+    return true;
+}
+
 std::string resolve_links(const std::string& path)
 {
     std::string p = path;
     // as many hops as the kernel allows before ELOOP
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat st;
-        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return p;
-        std::vector<char> buf(size_t(st.st_size > 0 ? st.st_size : 255) + 1);
-        ssize_t n = ::readlink(p.c_str(), buf.data(), buf.size());
-        if (n < 0 || size_t(n) >= buf.size())
-            return p;
-        std::string text(buf.data(), size_t(n));
-        if (text[0] == '/') {
-            p = text;
-        } else {
-            size_t slash = p.rfind('/');
-            p = slash == std::string::npos ? text : p.substr(0, slash + 1) + text;
-        }
+    for (int hop = 0; hop < 40 && follow_link(p, p); ++hop) {
     }
     return p;
 }
@@ -233,12 +233,9 @@ int copy_bytes(int in, int out)
 {
     std::string chunk(65536, '\0');
     for (;;) {
-        ssize_t n = ::read(in, &chunk[0], chunk.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+        ssize_t n = read_some(in, &chunk[0], chunk.size());
+        if (n < 0)
             return errno;
-        }
         if (n == 0)
             return 0;
         if (int e = write_all(out, std::string_view(chunk).substr(0, size_t(n))))

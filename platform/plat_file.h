@@ -23,6 +23,8 @@ std::string make_temp_file(int* err);
 // Writes all of data to fd, going on after interrupted and partial writes.
 // Returns 0 or an errno value.
 int write_all(int fd, std::string_view data);
+// read(2) going on after interruptions: the count, or -1 with errno set.
+ssize_t read_some(int fd, char* to, size_t n);
 
 // Replaces path by a new file holding data: a temporary file in the same folder,
 // written, flushed and renamed over path. Returns 0 or an errno value.
@@ -31,6 +33,9 @@ int write_file_atomic(const std::string& path, const std::string& data, mode_t m
 // The file a name leads to: symbolic links of the last component followed, relative link texts
 // taken from the link's folder. The result need not exist (a dangling link gives its target).
 std::string resolve_links(const std::string& path);
+// One step of that: false when path is no symbolic link (or cannot be read), else next is where
+// it leads.
+bool follow_link(const std::string& path, std::string& next);
 
 // Copies the whole of from into the existing file to, which keeps its inode, links, owner and mode.
 // Holds an exclusive flock on to throughout, and reserves the new length before the first old byte

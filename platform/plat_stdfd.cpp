@@ -1,11 +1,12 @@
 #include "plat_stdfd.h"
 
+#include "plat_file.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace plat {
 
@@ -77,15 +78,8 @@ int std_stream_named(const std::string& path)
         // the descriptor's own entry is a link too: its number is the answer, not where it leads
         if (last.size() == 1 && last[0] >= '0' && last[0] <= '2' && own_fd_folder(real_path(folder), self))
             return last[0] - '0';
-        struct stat st;
-        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        if (!follow_link(p, p))
             return -1;
-        std::vector<char> buf(size_t(st.st_size > 0 ? st.st_size : 255) + 1);
-        ssize_t n = ::readlink(p.c_str(), buf.data(), buf.size());
-        if (n <= 0 || size_t(n) >= buf.size())
-            return -1;
-        std::string text(buf.data(), size_t(n));
-        p = text[0] == '/' || slash == std::string::npos ? text : folder + text;
     }
     return -1;
 }

@@ -26,12 +26,7 @@ struct checked_fd {
 
 ssize_t read_fd(void* cookie, char* buf, size_t size)
 {
-    auto* c = static_cast<checked_fd*>(cookie);
-    for (;;) {
-        ssize_t n = ::read(c->fd, buf, size);
-        if (n >= 0 || errno != EINTR)
-            return n;
-    }
+    return read_some(static_cast<checked_fd*>(cookie)->fd, buf, size);
 }
 
 ssize_t write_fd(void* cookie, const char* buf, size_t size)

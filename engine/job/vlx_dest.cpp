@@ -30,13 +30,6 @@ bool refused(int err)
     return err == EACCES || err == EPERM || err == EROFS;
 }
 
-bool same_inode(const std::string& a, const std::string& b)
-{
-    struct stat sa, sb;
-    return !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 [[noreturn]] void cannot_open(const std::string& dest, const char* why)
 {
     tk_log(3, "vlx_dest_file: %s %s", dest.c_str(), why);
@@ -131,7 +124,7 @@ void vlx_dest_file::commit()
     // A signal now waits until the document is whole in its place.
     plat::signal_hold hold;
     // Whatever the names led to when the run began, the source itself is never replaced.
-    if (same_inode(target_, source_)) {
+    if (plat::same_file(target_, source_)) {
         tk_log(3, "vlx_dest_file: %s is the source", target_.c_str());
         throw tk_exception(TK_DEST_IS_SOURCE, 1);
     }

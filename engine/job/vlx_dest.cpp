@@ -50,6 +50,11 @@ vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : 
     if (plat::std_stream_was_closed(dest == "-" ? STDOUT_FILENO : plat::std_stream_named(dest)))
         cannot_open(dest, "names a standard stream closed at start");
     if (vlx_dest_is_stdout(dest)) {
+        // "-" included: the stream may have been opened on the source itself (1<>src, >>src)
+        if (plat::is_file_on_fd(source_, STDOUT_FILENO)) {
+            tk_log(3, "vlx_dest_file: standard output is the source %s", source_.c_str());
+            throw tk_exception(TK_DEST_IS_SOURCE, 1);
+        }
         // written through the stream as it was opened, appending when it appends
         target_ = "-";
         return;
@@ -60,7 +65,9 @@ vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : 
         cannot_open(dest, "is a loop of links"); // renaming over it would replace the link
     // A device, FIFO or pipe is written through the name as given: renaming over it would replace
     // it by a plain file, and the link behind /dev/stdout may name no file at all ("pipe:[N]").
-    if (existed_ && !S_ISREG(st.st_mode))
+    // So is the file on a descriptor of ours (/dev/fd/3): the name its link shows may be that of
+    // no file ("/memfd:x (deleted)") or of another one.
+    if (existed_ && (!S_ISREG(st.st_mode) || plat::fd_named(dest) >= 0))
         return;
     target_ = plat::resolve_links(dest);
     if (existed_) {

@@ -1,9 +1,10 @@
 #pragma once
 // The document is written to a temporary file and put in place only when complete, so a failed
 // run neither leaves a truncated document nor destroys an older one. The file the destination
-// leads to keeps what it is: a symbolic link stays a link (its target gets the document), a device
-// or FIFO is written directly, a file with other hard links or in a folder closed to new files is
-// overwritten in place at the end, and a replaced file keeps its mode, owner and group.
+// leads to keeps what it is: a symbolic link stays a link (its target gets the document), a device,
+// a FIFO or the file on a descriptor of this process is written directly, a file with other hard
+// links or in a folder closed to new files is overwritten in place at the end, and a replaced file
+// keeps its mode, owner and group.
 #include "plat_tmpreg.h"
 
 #include <string>

@@ -272,6 +272,50 @@ TEST_F(Vlxrun, DestinationThatIsStandardOutputIsWrittenThroughIt)
     EXPECT_EQ(vlxtest::names_starting(dir.path, "."), std::vector<std::string>{}) << "no temporary file is left";
 }
 
+// Standard output opened on the source, under any of its names, is refused as a destination naming
+// the source is, "-" included, before anything is written.
+TEST_F(Vlxrun, StandardOutputOnTheSourceIsRefused)
+{
+    const std::string source = vlxtest::slurp(src);
+    for (const char* script : {"v --src=s.pdf --dest=- 1<>s.pdf", "v --src=s.pdf --dest=- >>s.pdf",
+                               "v --src=s.pdf --dest=- >>h.pdf", "v --src=/dev/stdin --dest=- <s.pdf 1<>s.pdf",
+                               "v --src=s.pdf --dest=/dev/stdout >>s.pdf"}) {
+        SCOPED_TRACE(script);
+        std::remove((dir / "h.pdf").c_str());
+        vlxtest::spit(dir / "s.pdf", source);
+        ASSERT_EQ(link((dir / "s.pdf").c_str(), (dir / "h.pdf").c_str()), 0);
+        const vlxtest::proc_result r = vlxtest::run_program(
+            {"sh", "-c", std::string("v() { timeout -s KILL 120 \"$0\" \"$@\"; }; ") + script, vlxtest::vlxrun_path()},
+            dir.path);
+        EXPECT_EQ(r.status, 255);
+        EXPECT_EQ(r.err, "Error:\nDestination name should differ from the source name.\n");
+        EXPECT_TRUE(vlxtest::slurp(dir / "s.pdf") == source) << "the source was changed";
+    }
+    EXPECT_EQ(vlxtest::names_starting(dir.path, ""), (std::vector<std::string>{"h.pdf", "report.pdf", "s.pdf"}));
+}
+
+// A name of one of the run's own descriptors is written through it, not through the name its link
+// shows: for a deleted file that is a new file "del.doc (deleted)", and the descriptor gets nothing.
+TEST_F(Vlxrun, DestinationNamingADescriptorIsWrittenThroughIt)
+{
+    ASSERT_EQ(run({"--src=report.pdf", "--dest=plain.doc"}).status, 0);
+    const std::string plain = vlxtest::slurp(dir / "plain.doc");
+    for (const char* dest : {"/dev/fd/3", "/proc/self/fd/3", "/proc/thread-self/fd/3"}) {
+        SCOPED_TRACE(dest);
+        const vlxtest::proc_result r = vlxtest::run_program(
+            {"sh", "-c",
+             "exec 3<>del.doc; rm del.doc; timeout -s KILL 120 \"$0\" --src=report.pdf --dest=\"$1\"; s=$?; "
+             "cat <&3 >got.doc; exit $s",
+             vlxtest::vlxrun_path(), dest},
+            dir.path);
+        EXPECT_EQ(r.status, 0) << r.describe();
+        EXPECT_TRUE(vlxtest::slurp(dir / "got.doc") == plain) << vlxtest::slurp(dir / "got.doc").substr(0, 100);
+        EXPECT_EQ(vlxtest::names_starting(dir.path, ""),
+                  (std::vector<std::string>{"got.doc", "plain.doc", "report.pdf"}));
+        vlxtest::remove_names_starting(dir.path, "del.doc");
+    }
+}
+
 // A profile of any size is read in the same little memory, its first line over the limit ending
 // the run at once. Under AddressSanitizer, which reserves far more address space than any limit
 // on it would let through, the limit is its own on mapped memory.

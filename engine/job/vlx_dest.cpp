@@ -43,6 +43,12 @@ bool vlx_dest_is_stdout(const std::string& dest)
     return dest == "-" || plat::is_file_on_fd(dest, STDOUT_FILENO);
 }
 
+void vlx_refuse_stream_dest(const std::string& dest)
+{
+    if (vlx_dest_is_stdout(dest) || plat::fd_named(dest) >= 0)
+        cannot_open(dest, "names a stream of the program");
+}
+
 vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : source_(src)
 {
     target_ = dest;

@@ -14,12 +14,18 @@
 // descriptor 1 (/dev/stdout, /dev/fd/1, or the name of the file standard output leads to).
 bool vlx_dest_is_stdout(const std::string& dest);
 
+// Throws the level-1 "Cannot open destination file" when dest is standard output or names another
+// descriptor of this process (/dev/stderr, /dev/fd/3): for a program that has no stream to hand
+// a document on.
+void vlx_refuse_stream_dest(const std::string& dest);
+
 class vlx_dest_file {
 public:
     // "-" stands for standard output and needs no temporary file, and so does any name of the file
     // open there. Throws the level-1 "Cannot open destination file" when dest names a standard
     // stream that was closed at start, is a loop of links, or no temporary file can be made for it.
-    // src is the source document, which the commit never puts the document over.
+    // src is the source document, which the commit never puts the document over, and which
+    // standard output must not be open on.
     explicit vlx_dest_file(const std::string& dest, const std::string& src = std::string());
     ~vlx_dest_file(); // removes the temporary file unless committed
     vlx_dest_file(const vlx_dest_file&) = delete;

@@ -87,6 +87,11 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     ASSERT_EQ(symlink("la.doc", (dir / "lb.doc").c_str()), 0);
     vlxtest::spit(dir / "log-src.vlx", "[Generic settings]\r\nlogfile=" + dir.path + "/./alias.pdf\r\n");
     vlxtest::spit(dir / "log-self.vlx", "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
+    // the same new file through a linked folder, and the destination made from the source
+    ASSERT_EQ(mkdir((dir / "real").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("real", (dir / "link").c_str()), 0);
+    vlxtest::spit(dir / "log-link.vlx", "[Generic settings]\r\nlogfile=" + dir / "link/out.doc" + "\r\n");
+    vlxtest::spit(dir / "log-doc.vlx", "[Generic settings]\r\nlogfile=report.doc\r\n");
     vlxtest::spit(dir / "keep.doc", "keep");
     // Root's 0644 FIFO to nobody; without root, one of ours that only its group may write.
     std::vector<std::string> as_user;
@@ -136,12 +141,16 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         // the log file waits for the names given after the profile
         {{"--profile=log-src.vlx", src_opt, "--dest=keep.doc"}, log_clash, ""},
         {{"--profile=log-self.vlx", src_opt, "--dest=keep.doc"}, log_clash, ""},
+        {{"--profile=log-link.vlx", src_opt, "--dest=" + dir / "real/out.doc"}, log_clash, ""},
+        {{"--profile=log-doc.vlx", src_opt}, log_clash, ""},
         {{"--src=aes256.pdf", "--pswd=" + std::string(1000, 'x')}, "Error:\nIncorrect password\n", ""},
         {{src_opt, "--pages=5-9", "--dest=keep.doc"}, "Error:\nNone of the selected pages is in the document.\n", ""},
         // no temporary name: the system's own text
         {{src_opt, "--dest=keep.doc"}, "Error:\nNo such file or directory\n", "", 255, {{"TMPDIR", dir.path + "/none"}}},
         // the password is checked before the destination
         {{"--src=enc.pdf", "--pswd=wrong", "--dest=no/such/out.doc"}, "Error:\nIncorrect password\n", ""},
+        // with the document bound for standard output, whatever its name, messages keep off it
+        {{"--src=enc.pdf", "--pswd=wrong", "--dest=/dev/stdout"}, "", "Error:\nIncorrect password\n"},
         {{src_opt, "--dest=" + dir.path}, "Error:\nDestination name should specify a file, not folder.\n", ""},
         {{src_opt, "--dest=no/such/out.doc"},
          "Error:\nDestination path does not exist. Please verify the correct path was given.\n", ""},
@@ -181,6 +190,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         EXPECT_EQ(std::filesystem::read_symlink(dir / name, ec).string(), name[1] == 'a' ? "lb.doc" : "la.doc");
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "refused.log"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "report.doc"));
+    EXPECT_EQ(vlxtest::names_starting(dir / "real", ""), std::vector<std::string>{});
 }
 
 // A standard stream closed at start is no way to the source: the program opens none of the stream

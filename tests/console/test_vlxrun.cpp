@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -325,6 +326,21 @@ TEST_F(Vlxrun, DestinationNamingADescriptorIsWrittenThroughIt)
                   (std::vector<std::string>{"got.doc", "plain.doc", "report.pdf"}));
         vlxtest::remove_names_starting(dir.path, "del.doc");
     }
+
+    // A memfd, whose link shows "/memfd:NAME (deleted)": run as a user whom the root folder stops, so
+    // a run that took that name makes no file there.
+    std::vector<std::string> as_user;
+    ASSERT_TRUE(unprivileged_prefix(as_user)) << "root, and no user whom permission bits stop";
+    ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(src.c_str(), 0644), 0);
+    const int mem = memfd_create("vlx-dest", 0); // handed on to the run
+    ASSERT_GE(mem, 0);
+    const vlxtest::proc_result r = run({"--src=report.pdf", "--dest=/dev/fd/" + std::to_string(mem)}, {}, as_user);
+    EXPECT_EQ(r.status, 0) << r.describe();
+    std::string got(plain.size() + 1, '\0');
+    got.resize(size_t(std::max<ssize_t>(0, pread(mem, got.data(), got.size(), 0))));
+    close(mem);
+    EXPECT_TRUE(got == plain) << got.substr(0, 100);
 }
 
 // A profile of any size is read in the same little memory, its first line over the limit ending

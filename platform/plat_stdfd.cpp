@@ -64,7 +64,7 @@ bool std_stream_was_closed(int fd)
     return fd >= 0 && fd < 3 && closed_at_start[fd];
 }
 
-int std_stream_named(const std::string& path)
+int fd_named(const std::string& path)
 {
     // /proc/self leads to this process's own folder, also where the process numbers of /proc are
     // not the ones getpid gives
@@ -75,13 +75,21 @@ int std_stream_named(const std::string& path)
         size_t slash = p.rfind('/');
         std::string folder = slash == std::string::npos ? "." : p.substr(0, slash + 1);
         std::string last = slash == std::string::npos ? p : p.substr(slash + 1);
-        // the descriptor's own entry is a link too: its number is the answer, not where it leads
-        if (last.size() == 1 && last[0] >= '0' && last[0] <= '2' && own_fd_folder(real_path(folder), self))
-            return last[0] - '0';
+        // the descriptor's own entry is a link too: its number is the answer, not where it leads;
+        // the kernel takes no leading zero there
+        if (!last.empty() && last.size() < 10 && last.find_first_not_of("0123456789") == std::string::npos &&
+            (last[0] != '0' || last.size() == 1) && own_fd_folder(real_path(folder), self))
+            return std::atoi(last.c_str());
         if (!follow_link(p, p))
             return -1;
     }
     return -1;
+}
+
+int std_stream_named(const std::string& path)
+{
+    const int fd = fd_named(path);
+    return fd <= 2 ? fd : -1;
 }
 
 bool is_file_on_fd(const std::string& path, int fd)

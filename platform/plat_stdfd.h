@@ -12,8 +12,11 @@ void fill_closed_std_streams();
 // Whether descriptor fd (0, 1 or 2) was closed when fill_closed_std_streams ran.
 bool std_stream_was_closed(int fd);
 
-// The standard stream (0, 1 or 2) that path names as this process's descriptor: /dev/stdout,
-// /dev/fd/1, /proc/self/fd/1, /proc/thread-self/fd/1, or a link leading to one of them; else -1.
+// The descriptor of this process that path names: /dev/fd/N, /proc/self/fd/N,
+// /proc/thread-self/fd/N, /dev/stdout, or a link leading to one of them; else -1.
+int fd_named(const std::string& path);
+
+// The standard stream (0, 1 or 2) that path names as fd_named does; else -1.
 int std_stream_named(const std::string& path);
 
 // True when path leads to the file open on descriptor fd: the same device and inode.

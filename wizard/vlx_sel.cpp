@@ -11,6 +11,7 @@
 #include "tk_log.h"
 #include "tk_utils.h"
 #include "vlx_conv.h"
+#include "vlx_dest.h"
 
 #include <PDFDoc.h>
 
@@ -198,6 +199,7 @@ int sel_file_page::check_and_go_on()
     std::unique_ptr<PDFDoc> trial = pdf_open_document(job.src, job.password);
     // The source is passed too: writing the document over its own source would destroy it.
     common_check_dest(job.dest, job.src);
+    vlx_refuse_stream_dest(job.dest); // "-", /dev/stdout: the wizard has no stream to hand it on
     // Yes only allows the replacement: the run moves the new document over the old one once it is
     // complete, so a cancelled or failed run leaves the old one in place.
     if (tk_is_file_exist(job.dest, TK_MODE_READ) &&

@@ -10,6 +10,7 @@
 #include "tk_log.h"
 #include "tk_prof.h"
 #include "vlx_conv.h"
+#include "vlx_dest.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -59,6 +60,7 @@ void wizard_load_profile(vellix_convertor& job, const std::string& path, bool qu
     if (quick) {
         next.src = pdf_openable_name(next.src); // the name the checks and the run then see
         common_check_dest(next.dest, next.src);
+        vlx_refuse_stream_dest(next.dest);
     }
     job.take_profile_settings(next);
     if (!logfile.empty())

@@ -36,11 +36,23 @@ bool refused(int err)
     throw tk_exception(CANNOT_OPEN, 1);
 }
 
+[[noreturn]] void is_the_source(const std::string& dest)
+{
+    tk_log(3, "vlx_dest_file: %s leads to the source", dest.c_str());
+    throw tk_exception(TK_DEST_IS_SOURCE, 1);
+}
+
 } // namespace
 
 bool vlx_dest_is_stdout(const std::string& dest)
 {
     return dest == "-" || plat::is_file_on_fd(dest, STDOUT_FILENO);
+}
+
+void vlx_refuse_stream_dest(const std::string& dest)
+{
+    if (vlx_dest_is_stdout(dest) || plat::fd_named(dest) >= 0)
+        cannot_open(dest, "names a stream of the program");
 }
 
 vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : source_(src)
@@ -50,6 +62,9 @@ vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : 
     if (plat::std_stream_was_closed(dest == "-" ? STDOUT_FILENO : plat::std_stream_named(dest)))
         cannot_open(dest, "names a standard stream closed at start");
     if (vlx_dest_is_stdout(dest)) {
+        // "-" included: the stream may have been opened on the source itself (1<>src, >>src)
+        if (plat::is_file_on_fd(source_, STDOUT_FILENO))
+            is_the_source(dest);
         // written through the stream as it was opened, appending when it appends
         target_ = "-";
         return;
@@ -60,8 +75,14 @@ vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : 
         cannot_open(dest, "is a loop of links"); // renaming over it would replace the link
     // A device, FIFO or pipe is written through the name as given: renaming over it would replace
     // it by a plain file, and the link behind /dev/stdout may name no file at all ("pipe:[N]").
-    if (existed_ && !S_ISREG(st.st_mode))
+    // So is the file on a descriptor of ours (/dev/fd/3): the name its link shows may be that of
+    // no file ("/memfd:x (deleted)") or of another one.
+    if (existed_ && (!S_ISREG(st.st_mode) || plat::fd_named(dest) >= 0)) {
+        // no commit comes to look for the source: it is looked for now
+        if (plat::same_file(dest, source_))
+            is_the_source(dest);
         return;
+    }
     target_ = plat::resolve_links(dest);
     if (existed_) {
         mode_ = st.st_mode & 07777;

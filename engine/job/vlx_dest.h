@@ -1,9 +1,10 @@
 #pragma once
 // The document is written to a temporary file and put in place only when complete, so a failed
 // run neither leaves a truncated document nor destroys an older one. The file the destination
-// leads to keeps what it is: a symbolic link stays a link (its target gets the document), a device
-// or FIFO is written directly, a file with other hard links or in a folder closed to new files is
-// overwritten in place at the end, and a replaced file keeps its mode, owner and group.
+// leads to keeps what it is: a symbolic link stays a link (its target gets the document), a device,
+// a FIFO or the file on a descriptor of this process is written directly, a file with other hard
+// links or in a folder closed to new files is overwritten in place at the end, and a replaced file
+// keeps its mode, owner and group.
 #include "plat_tmpreg.h"
 
 #include <string>
@@ -13,12 +14,18 @@
 // descriptor 1 (/dev/stdout, /dev/fd/1, or the name of the file standard output leads to).
 bool vlx_dest_is_stdout(const std::string& dest);
 
+// Throws the level-1 "Cannot open destination file" when dest is standard output or names another
+// descriptor of this process (/dev/stderr, /dev/fd/3): for a program that has no stream to hand
+// a document on.
+void vlx_refuse_stream_dest(const std::string& dest);
+
 class vlx_dest_file {
 public:
     // "-" stands for standard output and needs no temporary file, and so does any name of the file
     // open there. Throws the level-1 "Cannot open destination file" when dest names a standard
     // stream that was closed at start, is a loop of links, or no temporary file can be made for it.
-    // src is the source document, which the commit never puts the document over.
+    // src is the source document, which the commit never puts the document over, and which
+    // standard output must not be open on.
     explicit vlx_dest_file(const std::string& dest, const std::string& src = std::string());
     ~vlx_dest_file(); // removes the temporary file unless committed
     vlx_dest_file(const vlx_dest_file&) = delete;

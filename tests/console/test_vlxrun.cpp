@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -87,6 +88,11 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     ASSERT_EQ(symlink("la.doc", (dir / "lb.doc").c_str()), 0);
     vlxtest::spit(dir / "log-src.vlx", "[Generic settings]\r\nlogfile=" + dir.path + "/./alias.pdf\r\n");
     vlxtest::spit(dir / "log-self.vlx", "[Generic settings]\r\nlogfile=log-self.vlx\r\n");
+    // the same new file through a linked folder, and the destination made from the source
+    ASSERT_EQ(mkdir((dir / "real").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("real", (dir / "link").c_str()), 0);
+    vlxtest::spit(dir / "log-link.vlx", "[Generic settings]\r\nlogfile=" + dir / "link/out.doc" + "\r\n");
+    vlxtest::spit(dir / "log-doc.vlx", "[Generic settings]\r\nlogfile=report.doc\r\n");
     vlxtest::spit(dir / "keep.doc", "keep");
     // Root's 0644 FIFO to nobody; without root, one of ours that only its group may write.
     std::vector<std::string> as_user;
@@ -136,12 +142,16 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         // the log file waits for the names given after the profile
         {{"--profile=log-src.vlx", src_opt, "--dest=keep.doc"}, log_clash, ""},
         {{"--profile=log-self.vlx", src_opt, "--dest=keep.doc"}, log_clash, ""},
+        {{"--profile=log-link.vlx", src_opt, "--dest=" + dir / "real/out.doc"}, log_clash, ""},
+        {{"--profile=log-doc.vlx", src_opt}, log_clash, ""},
         {{"--src=aes256.pdf", "--pswd=" + std::string(1000, 'x')}, "Error:\nIncorrect password\n", ""},
         {{src_opt, "--pages=5-9", "--dest=keep.doc"}, "Error:\nNone of the selected pages is in the document.\n", ""},
         // no temporary name: the system's own text
         {{src_opt, "--dest=keep.doc"}, "Error:\nNo such file or directory\n", "", 255, {{"TMPDIR", dir.path + "/none"}}},
         // the password is checked before the destination
         {{"--src=enc.pdf", "--pswd=wrong", "--dest=no/such/out.doc"}, "Error:\nIncorrect password\n", ""},
+        // with the document bound for standard output, whatever its name, messages keep off it
+        {{"--src=enc.pdf", "--pswd=wrong", "--dest=/dev/stdout"}, "", "Error:\nIncorrect password\n"},
         {{src_opt, "--dest=" + dir.path}, "Error:\nDestination name should specify a file, not folder.\n", ""},
         {{src_opt, "--dest=no/such/out.doc"},
          "Error:\nDestination path does not exist. Please verify the correct path was given.\n", ""},
@@ -181,6 +191,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         EXPECT_EQ(std::filesystem::read_symlink(dir / name, ec).string(), name[1] == 'a' ? "lb.doc" : "la.doc");
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "refused.log"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "report.doc"));
+    EXPECT_EQ(vlxtest::names_starting(dir / "real", ""), std::vector<std::string>{});
 }
 
 // A standard stream closed at start is no way to the source: the program opens none of the stream
@@ -270,6 +282,65 @@ TEST_F(Vlxrun, DestinationThatIsStandardOutputIsWrittenThroughIt)
     EXPECT_EQ(vlxtest::slurp(dir / "out.log"), "keep");
 
     EXPECT_EQ(vlxtest::names_starting(dir.path, "."), std::vector<std::string>{}) << "no temporary file is left";
+}
+
+// Standard output opened on the source, under any of its names, is refused as a destination naming
+// the source is, "-" included, before anything is written.
+TEST_F(Vlxrun, StandardOutputOnTheSourceIsRefused)
+{
+    const std::string source = vlxtest::slurp(src);
+    for (const char* script : {"v --src=s.pdf --dest=- 1<>s.pdf", "v --src=s.pdf --dest=- >>s.pdf",
+                               "v --src=s.pdf --dest=- >>h.pdf", "v --src=/dev/stdin --dest=- <s.pdf 1<>s.pdf",
+                               "v --src=s.pdf --dest=/dev/stdout >>s.pdf"}) {
+        SCOPED_TRACE(script);
+        std::remove((dir / "h.pdf").c_str());
+        vlxtest::spit(dir / "s.pdf", source);
+        ASSERT_EQ(link((dir / "s.pdf").c_str(), (dir / "h.pdf").c_str()), 0);
+        const vlxtest::proc_result r = vlxtest::run_program(
+            {"sh", "-c", std::string("v() { timeout -s KILL 120 \"$0\" \"$@\"; }; ") + script, vlxtest::vlxrun_path()},
+            dir.path);
+        EXPECT_EQ(r.status, 255);
+        EXPECT_EQ(r.err, "Error:\nDestination name should differ from the source name.\n");
+        EXPECT_TRUE(vlxtest::slurp(dir / "s.pdf") == source) << "the source was changed";
+    }
+    EXPECT_EQ(vlxtest::names_starting(dir.path, ""), (std::vector<std::string>{"h.pdf", "report.pdf", "s.pdf"}));
+}
+
+// A name of one of the run's own descriptors is written through it, not through the name its link
+// shows: for a deleted file that is a new file "del.doc (deleted)", and the descriptor gets nothing.
+TEST_F(Vlxrun, DestinationNamingADescriptorIsWrittenThroughIt)
+{
+    ASSERT_EQ(run({"--src=report.pdf", "--dest=plain.doc"}).status, 0);
+    const std::string plain = vlxtest::slurp(dir / "plain.doc");
+    for (const char* dest : {"/dev/fd/3", "/proc/self/fd/3", "/proc/thread-self/fd/3"}) {
+        SCOPED_TRACE(dest);
+        const vlxtest::proc_result r = vlxtest::run_program(
+            {"sh", "-c",
+             "exec 3<>del.doc; rm del.doc; timeout -s KILL 120 \"$0\" --src=report.pdf --dest=\"$1\"; s=$?; "
+             "cat <&3 >got.doc; exit $s",
+             vlxtest::vlxrun_path(), dest},
+            dir.path);
+        EXPECT_EQ(r.status, 0) << r.describe();
+        EXPECT_TRUE(vlxtest::slurp(dir / "got.doc") == plain) << vlxtest::slurp(dir / "got.doc").substr(0, 100);
+        EXPECT_EQ(vlxtest::names_starting(dir.path, ""),
+                  (std::vector<std::string>{"got.doc", "plain.doc", "report.pdf"}));
+        vlxtest::remove_names_starting(dir.path, "del.doc");
+    }
+
+    // A memfd, whose link shows "/memfd:NAME (deleted)": run as a user whom the root folder stops, so
+    // a run that took that name makes no file there.
+    std::vector<std::string> as_user;
+    ASSERT_TRUE(unprivileged_prefix(as_user)) << "root, and no user whom permission bits stop";
+    ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(src.c_str(), 0644), 0);
+    const int mem = memfd_create("vlx-dest", 0); // handed on to the run
+    ASSERT_GE(mem, 0);
+    const vlxtest::proc_result r = run({"--src=report.pdf", "--dest=/dev/fd/" + std::to_string(mem)}, {}, as_user);
+    EXPECT_EQ(r.status, 0) << r.describe();
+    std::string got(plain.size() + 1, '\0');
+    got.resize(size_t(std::max<ssize_t>(0, pread(mem, got.data(), got.size(), 0))));
+    close(mem);
+    EXPECT_TRUE(got == plain) << got.substr(0, 100);
 }
 
 // A profile of any size is read in the same little memory, its first line over the limit ending

@@ -77,6 +77,13 @@ TEST(Files, StandardStreamNames)
     EXPECT_TRUE(plat::is_file_on_fd("/proc/self/fd/" + std::to_string(fd), fd));
     EXPECT_FALSE(plat::is_file_on_fd(dir / "out", fd));
     EXPECT_FALSE(plat::is_file_on_fd(dir / "none", fd));
+    // any descriptor of this process, the numbers above 2 included
+    const std::string n = std::to_string(fd);
+    EXPECT_EQ(plat::fd_named("/dev/fd/" + n), fd);
+    EXPECT_EQ(plat::fd_named("/proc/thread-self/fd/" + n), fd);
+    EXPECT_EQ(plat::fd_named("/proc/self/fd/0" + n), -1);
+    EXPECT_EQ(plat::fd_named(dir / "g"), -1);
+    EXPECT_EQ(plat::std_stream_named("/dev/fd/" + n), -1);
     ::close(fd);
 }
 

@@ -133,6 +133,11 @@ TEST_F(entry_test, QuickLaunchRunsNothingButAProfileNamingItsFiles)
          "Invalid page range"},
         {write_file(path("folder.vlx"), "[Generic settings]\nsrc=" + path("zz.pdf") + "\ndest=" + dir + "\npages=1\n"),
          "Destination name should specify a file, not folder.", false},
+        // the wizard has no stream to hand a document on
+        {write_file(path("dash.vlx"), "[Generic settings]\nsrc=" + path("zz.pdf") + "\ndest=-\n"),
+         "Cannot open destination file", false},
+        {write_file(path("stdout.vlx"), "[Generic settings]\nsrc=" + path("zz.pdf") + "\ndest=/dev/stdout\n"),
+         "Cannot open destination file", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.profile);

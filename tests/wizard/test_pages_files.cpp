@@ -97,8 +97,10 @@ TEST_F(sel_file_test, DestinationIsRefusedOrNeedsConsentAndOutlivesACancel)
     const std::string src = make_pdf("a.pdf", 1);
     const std::string ro = write_file(path("ro.doc"), "old");
     chmod(ro.c_str(), 0444);
-    answers = {1, 1, 1, 1}; // were it asked, the answer would destroy the file
-    for (const std::string& dest : {dir, path("no/such/folder/out.doc"), ro, src}) {
+    answers = {1, 1, 1, 1, 1, 1}; // were it asked, the answer would destroy the file
+    // standard output too: the wizard has no stream to hand the document on
+    for (const std::string& dest : {dir, path("no/such/folder/out.doc"), ro, src, std::string("-"),
+                                    std::string("/dev/stdout")}) {
         SCOPED_TRACE(dest);
         fill(src, dest);
         EXPECT_EQ(next_box().kind, box_kind::error);

@@ -2,6 +2,7 @@
 
 #include "TagWord.h"
 #include "TextLine.h"
+#include "TextWord.h"
 #include "page_writer.h"
 #include "rtf_int.h"
 #include "tk_log.h"
@@ -26,7 +27,8 @@ void TextPage::writeTextBox(FILE* out, TextOutputFunc outputFunc, TextLine* line
         bottom = truncInt(static_cast<double>(bottom) - top);
         top = 0;
     }
-    int flow = line->rot == 1 ? 3 : line->rot == 3 ? 2 : 0;
+    // The first word's flow: vertical writing keeps its characters upright, turned text does not.
+    int flow = line->words ? line->words->flowCode : line->rot == 1 ? 3 : line->rot == 3 ? 2 : 0;
     std::fprintf(out, "{\\shp\\shpleft%d\\shptop%d\\shpright%d\\shpbottom%d\n", left, top, right, bottom);
     // Behind the text, so that rotated words never cover horizontal ones, and above the page
     // picture (z-order 0), which would hide them.

@@ -136,6 +136,9 @@ void TextPage::beginWord(GfxState* state, double x, double y)
         rot = (m[3] < 0) ? 0 : 2;
     else
         rot = (m[2] > 0) ? 1 : 3;
+    // A vertical-writing font advances down its glyphs: its lines are turned a quarter.
+    if (gfx && gfx->getWMode() == 1)
+        rot = (rot + 1) & 3;
 
     curWord = new TextWord(state, rot, x, y, charPos, curFont, curFontSize);
     if (defaultICTM) {
@@ -203,14 +206,20 @@ void TextPage::addChar(GfxState* state, double x, double y, double dx, double dy
     }
 
     // 2. The advance without character and word spacing, in device space. Word spacing
-    // applies to the single-byte code 32 only.
+    // applies to the single-byte code 32 only. Vertical writing spaces along text y, unscaled.
     double sp = state->getCharSpace();
     if (c == 32 && nBytes == 1)
         sp += state->getWordSpace();
     const double* tm = state->getTextMat();
-    double hs = state->getHorizScaling();
-    dx -= tm[0] * sp * hs;
-    dy -= tm[1] * sp * hs;
+    const std::shared_ptr<GfxFont>& gfx = state->getFont();
+    if (gfx && gfx->getWMode() == 1) {
+        dx -= tm[2] * sp;
+        dy -= tm[3] * sp;
+    } else {
+        double hs = state->getHorizScaling();
+        dx -= tm[0] * sp * hs;
+        dy -= tm[1] * sp * hs;
+    }
     double w1, h1;
     state->transformDelta(dx, dy, &w1, &h1);
     if (!usable(w1) || !usable(h1)) {

@@ -131,7 +131,16 @@ TextWord::TextWord(GfxState* state, int rotA, double x, double y, int charPosA, 
         ascent = 0.95 * fontSize;
         descent = -0.35 * fontSize;
     }
+    // Vertical writing centres its glyphs on the current point.
+    bool vertical = gfx && gfx->getWMode() == 1;
+    if (vertical) {
+        ascent = (ascent - descent) / 2;
+        descent = -ascent;
+    }
     setBoxAcross(x0, y0, ascent, descent);
+    // Upright East Asian characters read top to bottom.
+    if (vertical && rot == 1)
+        flowCode = 1;
 }
 
 TextWord::TextWord(int rotA, double baseA, double fontSizeA, TextFontInfo* fontA, int charPosA)

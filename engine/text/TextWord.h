@@ -70,7 +70,7 @@ public:
     std::string fontCode;
     std::string fontFace;
     int columnGroup;
-    int flowCode;
+    int flowCode; // text-box flow: 3 turned clockwise, 2 anticlockwise, 1 vertical writing, else 0
     int cellIndex;
     double fontScale;
     int colorR, colorG, colorB;

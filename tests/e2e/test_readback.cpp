@@ -152,6 +152,25 @@ struct PageCase {
     std::function<void(const ReadBack&)> check;
 };
 
+const char* const kKana = "\u3042\u3044\u3046\u3048\u304a", *const kKanji = "\u65e5\u672c\u8a9e";
+
+void drawVertical(vlxtest::PdfPage& p)
+{
+    p.text(72, 740, "Name label", "Helvetica", 12);
+    p.cid_text(400, 700, kKana, 20);
+    p.cid_text(370, 700, kKanji, 20);
+    p.cid_text(72, 600, "\u6a2a\u66f8\u304d", 12, false); // horizontal writing stays a line
+}
+
+void checkVertical(const ReadBack& r)
+{
+    EXPECT_EQ(count_of(r.odt, kKana), 1u) << r.odt;
+    EXPECT_EQ(count_of(r.odt, kKanji), 1u);
+    EXPECT_EQ(count_of(r.odt, "\u6a2a\u66f8\u304d"), 1u);
+    EXPECT_EQ(count_of(r.odt, "Name label"), 1u);
+    EXPECT_NE(r.odt.find("style:writing-mode=\"tb-rl\""), std::string::npos) << "the columns read top to bottom";
+}
+
 TEST_F(LibreOffice, ShowsAccentsSymbolsScriptsTablePicturesAndRotatedText)
 {
     const std::vector<PageCase> cases = {
@@ -245,6 +264,10 @@ TEST_F(LibreOffice, ShowsAccentsSymbolsScriptsTablePicturesAndRotatedText)
              EXPECT_EQ(style_attr(r.odt, span_style(r.odt, "tiny"), "style:text-position"), "")
                  << "a smaller word on the baseline stays there";
          }},
+        // Vertical writing (Identity-V) was lost in flowing layout and split into single characters
+        // in exact layout: each column is a text box in both.
+        {"vertical", {"--mode=1"}, drawVertical, checkVertical},
+        {"vertical_flow", {"--mode=2"}, drawVertical, checkVertical},
         // A diagonal watermark in front of the text covered the body's words.
         {"watermark", {"--mode=2"},
          [](vlxtest::PdfPage& p) {

@@ -1,5 +1,6 @@
 #include "vlx_testsupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
@@ -72,6 +73,26 @@ PdfPage& PdfPage::text(double x, double y, const std::string& s,
                " " + num(x) + " " + num(y) + " Td " + literal(s) + " Tj ET");
 }
 
+PdfPage& PdfPage::cid_text(double x, double y, const std::string& utf8, double size, bool vertical)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string codes = "<";
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char b = static_cast<unsigned char>(utf8[i]);
+        int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
+        unsigned cp = n == 1 ? b : b & (n == 2 ? 0x1F : 0x0F);
+        for (int k = 1; k < n && i + k < utf8.size(); ++k)
+            cp = cp << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += n;
+        for (int shift = 12; shift >= 0; shift -= 4)
+            codes += hex[(cp >> shift) & 15];
+        doc_->cid_codes_.push_back(cp);
+    }
+    codes += ">";
+    return raw(std::string("BT /") + (vertical ? "CV " : "CH ") + num(size) + " Tf " + num(x) + " " + num(y) +
+               " Td " + codes + " Tj ET");
+}
+
 PdfPage& PdfPage::fill_rect(double x, double y, double w, double h, Rgb color)
 {
     return raw("q " + rgb_ops(color, "rg") + " " + num(x) + " " + num(y) + " " + num(w) + " " +
@@ -126,10 +147,12 @@ PdfPage& PdfWriter::add_page(double width, double height, int rotate)
 
 std::string PdfWriter::str() const
 {
-    // Object numbers: 1 catalog, 2 pages, then fonts, images, and per page:
+    // Object numbers: 1 catalog, 2 pages, then fonts, the CID fonts (when used: two Type0
+    // fonts, their descendant, its descriptor, the ToUnicode map), images, and per page:
     // page, content, one per link annotation.
     const int first_font = 3;
-    const int first_image = first_font + int(fonts_.size());
+    const int cid_font = first_font + int(fonts_.size());
+    const int first_image = cid_font + (cid_codes_.empty() ? 0 : 5);
     int next = first_image + int(images_.size());
     std::vector<int> page_obj;
     for (const auto& p : pages_) {
@@ -167,6 +190,43 @@ std::string PdfWriter::str() const
         end_obj();
     }
 
+    if (!cid_codes_.empty()) {
+        for (int v = 0; v < 2; ++v) {
+            begin_obj(cid_font + v);
+            out += std::string("<< /Type /Font /Subtype /Type0 /BaseFont /MS-Mincho /Encoding /Identity-") +
+                   (v ? "V" : "H") + " /DescendantFonts [" + ref(cid_font + 2) + "] /ToUnicode " +
+                   ref(cid_font + 4) + " >>\n";
+            end_obj();
+        }
+        begin_obj(cid_font + 2);
+        out += "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /MS-Mincho /CIDSystemInfo << /Registry (Adobe) "
+               "/Ordering (Identity) /Supplement 0 >> /FontDescriptor " +
+               ref(cid_font + 3) + " /DW 1000 /CIDToGIDMap /Identity >>\n";
+        end_obj();
+        begin_obj(cid_font + 3);
+        out += "<< /Type /FontDescriptor /FontName /MS-Mincho /Flags 6 /FontBBox [0 -141 1000 859] "
+               "/ItalicAngle 0 /Ascent 859 /Descent -141 /CapHeight 859 /StemV 80 >>\n";
+        end_obj();
+        // Code n is U+n.
+        std::string map = "/CIDInit /ProcSet findresource begin 12 dict begin begincmap\n"
+                          "/CMapName /Adobe-Identity-UCS def /CMapType 2 def\n"
+                          "1 begincodespacerange <0000> <FFFF> endcodespacerange\n";
+        for (size_t i = 0; i < cid_codes_.size(); i += 100) {
+            size_t n = std::min<size_t>(100, cid_codes_.size() - i);
+            map += std::to_string(n) + " beginbfchar\n";
+            for (size_t k = i; k < i + n; ++k) {
+                char entry[32];
+                std::snprintf(entry, sizeof entry, "<%04X> <%04X>\n", cid_codes_[k], cid_codes_[k]);
+                map += entry;
+            }
+            map += "endbfchar\n";
+        }
+        map += "endcmap CMapName currentdict /CMap defineresource pop end end";
+        begin_obj(cid_font + 4);
+        out += "<< /Length " + std::to_string(map.size()) + " >>\nstream\n" + map + "\nendstream\n";
+        end_obj();
+    }
+
     for (size_t i = 0; i < images_.size(); ++i) {
         const Image& im = images_[i];
         begin_obj(first_image + int(i));
@@ -179,10 +239,12 @@ std::string PdfWriter::str() const
     }
 
     std::string resources = "<< /ProcSet [/PDF /Text /ImageC]";
-    if (!fonts_.empty()) {
+    if (!fonts_.empty() || !cid_codes_.empty()) {
         resources += " /Font <<";
         for (size_t i = 0; i < fonts_.size(); ++i)
             resources += " /F" + std::to_string(i + 1) + " " + ref(first_font + int(i));
+        if (!cid_codes_.empty())
+            resources += " /CH " + ref(cid_font) + " /CV " + ref(cid_font + 1);
         resources += " >>";
     }
     if (!images_.empty()) {

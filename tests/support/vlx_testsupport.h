@@ -40,6 +40,11 @@ public:
     PdfPage& text(double x, double y, const std::string& s,
                   const std::string& base_font = "Helvetica", double size = 12,
                   Rgb color = {});
+    // UTF-8 text (code points up to U+FFFF) in a CID-keyed font that is not embedded: one
+    // code per character, known through the font's ToUnicode map. vertical: written top to
+    // bottom (Identity-V), x,y the top centre of the first character; else Identity-H.
+    PdfPage& cid_text(double x, double y, const std::string& utf8, double size = 12,
+                      bool vertical = true);
     // A filled rectangle, lower left corner x,y (re f).
     PdfPage& fill_rect(double x, double y, double w, double h, Rgb color = {});
     // A stroked segment; dash is the dash array (empty: solid).
@@ -96,6 +101,7 @@ private:
     };
     int font_index(const std::string& base_font);  // 1-based
     std::vector<std::string> fonts_;
+    std::vector<unsigned> cid_codes_;  // every code cid_text has shown, for the ToUnicode map
     std::vector<Image> images_;
     std::vector<std::unique_ptr<PdfPage>> pages_;
 };

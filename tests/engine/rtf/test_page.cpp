@@ -38,13 +38,17 @@ TEST_F(PageWriter, TextBoxHead)
         int rot;
         double x0, x1, y0, y1;
         std::string head;
+        bool verticalWriting = false; // the word's flow code is 1
     } rows[] = {
         {1, -5, 10, -2, 30, boxHead(0, 0, 300, 640, 3)},              // partly off the page
         {3, 100, 112, 200, 215, boxHead(2000, 4000, 2240, 4300, 2)},
+        {1, 100, 120, 200, 300, boxHead(2000, 4000, 2400, 6000, 1), true}, // East Asian characters upright
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.head);
         vlx::TextLine* l = own(line({word(U"abc", 200, 100, 10, 5, r.rot)}));
+        if (r.verticalWriting)
+            l->words->flowCode = 1;
         l->xMin = r.x0, l->xMax = r.x1, l->yMin = r.y0, l->yMax = r.y1;
         Capture c;
         pb.page.writeTextBox(c.out(), writeOut, l);

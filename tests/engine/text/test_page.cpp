@@ -27,11 +27,11 @@ protected:
         page.endWord();
     }
 
-    // Pool words top to bottom, left to right.
-    std::vector<TextWord*> words() const
+    // Pool words top to bottom, left to right (of rotation rot).
+    std::vector<TextWord*> words(int rot = 0) const
     {
         std::vector<TextWord*> v;
-        const TextPool* p = page.pools[0];
+        const TextPool* p = page.pools[rot];
         for (int i = p->minBaseIdx; i <= p->maxBaseIdx; ++i)
             for (TextWord* w = p->getPool(i); w; w = w->next)
                 v.push_back(w);
@@ -164,12 +164,20 @@ TEST_F(PageCollect, RotationFollowsTheTextAndType3Matrices)
         double a, b, c, d;
         int rot;
     } cases[] = {{1, 0, 0, 1, 0}, {0, 1, -1, 0, 3}, {0, -1, 1, 0, 1}, {-1, 0, 0, -1, 2}};
-    for (const auto& k : cases) {
-        state.setTextMat(k.a, k.b, k.c, k.d, 0, 0);
-        page.beginWord(&state, 100, 400);
-        ASSERT_NE(page.curWord, nullptr);
-        EXPECT_EQ(page.curWord->rot, k.rot);
-        page.endWord();
+    // A vertical-writing font runs down its glyphs: a quarter turn further.
+    auto vertical = std::make_shared<StubFont>("MS-Mincho", "", 0, fontCIDType2);
+    vertical->wMode = 1;
+    for (int wMode : {0, 1}) {
+        if (wMode)
+            useFont(vertical, 10);
+        for (const auto& k : cases) {
+            SCOPED_TRACE(wMode);
+            state.setTextMat(k.a, k.b, k.c, k.d, 0, 0);
+            page.beginWord(&state, 100, 400);
+            ASSERT_NE(page.curWord, nullptr);
+            EXPECT_EQ(page.curWord->rot, (k.rot + wMode) % 4);
+            page.endWord();
+        }
     }
     state.setTextMat(1, 0, 0, 1, 0, 0);
     auto t3 = std::make_shared<StubFont>("T3", "", 0, fontType3);
@@ -179,6 +187,32 @@ TEST_F(PageCollect, RotationFollowsTheTextAndType3Matrices)
     page.beginWord(&state, 100, 400);
     EXPECT_EQ(page.curWord->rot, 3);
     page.endWord();
+}
+
+TEST_F(PageCollect, VerticalWritingIsOneWordDownTheColumn)
+{
+    // Three characters of a 20-point vertical font with 2 points of character spacing: the library's
+    // advance along text y, 18, includes the spacing; the word keeps the glyph's 20.
+    auto vertical = std::make_shared<StubFont>("MS-Mincho", "", 0, fontCIDType2);
+    vertical->wMode = 1;
+    useFont(vertical, 20);
+    state.setCharSpace(2);
+    Unicode chars[3] = {0x65E5, 0x672C, 0x8A9E};
+    page.beginWord(&state, 400, 700);
+    for (int i = 0; i < 3; ++i)
+        page.addChar(&state, 400, 700 - 18 * i, 0, -18, chars[i], 2, &chars[i], 1);
+    page.endWord();
+    state.setCharSpace(0);
+    std::vector<TextWord*> v = words(1);
+    ASSERT_EQ(v.size(), 1u);
+    const TextWord* w = v[0];
+    ASSERT_EQ(w->len, 3);
+    EXPECT_EQ(w->text[2], 0x8A9Eu);
+    EXPECT_EQ(w->flowCode, 1);
+    EXPECT_DOUBLE_EQ(w->yMin, 92);
+    EXPECT_DOUBLE_EQ(w->edge[2], 128);
+    EXPECT_DOUBLE_EQ(w->yMax, 148);
+    EXPECT_DOUBLE_EQ(w->base, 400);
 }
 
 TEST_F(PageCollect, UnicodeValuesShareTheAdvanceAndNoneOnlyAdvances)

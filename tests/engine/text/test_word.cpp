@@ -66,30 +66,37 @@ TEST_F(Word, SpaceWidthIsMeasuredAndSizeZeroNeverDivides)
 
 TEST_F(Word, BoxAcrossTheBaselineAndCharacterEdgesByRotation)
 {
-    // Ascent 0.9, descent -0.2 at 10 points; one character of advance 6 at (100, 92).
+    // Ascent 0.9, descent -0.2 at 10 points; one character of advance 6 at (100, 92). Vertical
+    // writing centres the box, 1.1 points wide, on the current point.
     const struct {
         int rot;
         double lo, hi, dx, dy, first, last;
         int flow;
+        bool vertical;
     } cases[] = {
-        {0, 83, 94, 6, 0, 100, 106, 0},
-        {1, 98, 109, 0, 6, 92, 98, 3},
-        {2, 90, 101, -6, 0, 100, 94, 0},
-        {3, 91, 102, 0, -6, 92, 86, 2},
+        {0, 83, 94, 6, 0, 100, 106, 0, false},
+        {1, 98, 109, 0, 6, 92, 98, 3, false},
+        {2, 90, 101, -6, 0, 100, 94, 0, false},
+        {3, 91, 102, 0, -6, 92, 86, 2, false},
+        {1, 94.5, 105.5, 0, 6, 92, 98, 1, true}, // upright characters top to bottom
+        {0, 86.5, 97.5, 6, 0, 100, 106, 0, true},
+        {3, 94.5, 105.5, 0, -6, 92, 86, 2, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.rot);
-        auto w = make(makeFont("Arial"), c.rot);
+        SCOPED_TRACE(std::to_string(c.rot) + (c.vertical ? " vertical writing" : ""));
+        auto font = std::make_shared<StubFont>("Arial");
+        font->wMode = c.vertical ? 1 : 0;
+        auto w = make(font, c.rot);
         w->addChar(&state, 100, 92, c.dx, c.dy, 'a');
-        const bool vertical = c.rot % 2 != 0;
-        EXPECT_DOUBLE_EQ(vertical ? w->xMin : w->yMin, c.lo);
-        EXPECT_DOUBLE_EQ(vertical ? w->xMax : w->yMax, c.hi);
-        EXPECT_DOUBLE_EQ(w->base, vertical ? 100 : 92);
+        const bool turned = c.rot % 2 != 0;
+        EXPECT_DOUBLE_EQ(turned ? w->xMin : w->yMin, c.lo);
+        EXPECT_DOUBLE_EQ(turned ? w->xMax : w->yMax, c.hi);
+        EXPECT_DOUBLE_EQ(w->base, turned ? 100 : 92);
         EXPECT_EQ(w->flowCode, c.flow);
         EXPECT_DOUBLE_EQ(w->edge[0], c.first);
         EXPECT_DOUBLE_EQ(w->edge[1], c.last);
-        EXPECT_DOUBLE_EQ(vertical ? w->yMin : w->xMin, std::min(c.first, c.last));
-        EXPECT_DOUBLE_EQ(vertical ? w->yMax : w->xMax, std::max(c.first, c.last));
+        EXPECT_DOUBLE_EQ(turned ? w->yMin : w->xMin, std::min(c.first, c.last));
+        EXPECT_DOUBLE_EQ(turned ? w->yMax : w->xMax, std::max(c.first, c.last));
     }
 }
 

@@ -46,6 +46,8 @@ public:
         return 0;
     }
     double* mutableFontMatrix() { return fontMat; }
+    int getWMode() const override { return wMode; }
+    int wMode = 0; // 1: vertical writing
 };
 
 inline std::shared_ptr<GfxFont> makeFont(const std::string& name, const std::string& descriptor = "", int flags = 0)

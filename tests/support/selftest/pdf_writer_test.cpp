@@ -46,6 +46,8 @@ PdfWriter& sample(PdfWriter& w)
     p.image(300, 300, 40, 30, 2, 2, std::vector<std::uint8_t>(12, 128));
     p.link(72, 695, 172, 715, "http://example.com/a(b)");
     p.link(10, 10, 20, 20, "");
+    p.cid_text(400, 700, "\u65e5\u672c", 12);
+    p.cid_text(400, 500, "A\u00e9", 12, false);
     w.add_page(200, 300, 90).text(10, 10, "Second", "Courier", 9);
     return w;
 }
@@ -111,13 +113,17 @@ TEST_F(SupportPdfWriter, ContentStreamIsExact)
     p.fill_rect(1, 2, 3, 4, Rgb{1, 1, 1});
     p.line(0, 0, 10, 0, 2);
     p.raw("BT " + p.font("Times-Roman") + " 9 Tf ET");
+    p.cid_text(400, 700, "\u65e5A", 20);
     EXPECT_EQ(p.content(),
               "BT /F1 10.25 Tf 0 0.5 1 rg 72.5 700 Td (A\\(b\\)) Tj ET\n"
               "q 1 1 1 rg 1 2 3 4 re f Q\n"
               "q 0 0 0 RG 2 w [] 0 d 0 0 m 10 0 l S Q\n"
-              "BT /F2 9 Tf ET\n");
+              "BT /F2 9 Tf ET\n"
+              "BT /CV 20 Tf 400 700 Td <65E50041> Tj ET\n");
     const std::string pdf = w.str();
     EXPECT_NE(pdf.find("/BaseFont /Courier-Bold /Encoding /WinAnsiEncoding"), std::string::npos);
+    EXPECT_NE(pdf.find("/Encoding /Identity-V"), std::string::npos);
+    EXPECT_NE(pdf.find("<65E5> <65E5>\n<0041> <0041>\n"), std::string::npos) << "the ToUnicode map";
     EXPECT_NE(pdf.find("/F2 4 0 R"), std::string::npos);
     EXPECT_EQ(pdf.rfind("%%EOF\n"), pdf.size() - 6);
 }

@@ -174,10 +174,13 @@ void vellix_convertor::convert_page(RtfOutputDev& rtf, SplashOutputDev& raster, 
         tk_log(3, "Page %d cannot be read; skipped", page);
         return;
     }
-    doc.displayPage(&raster, page, resolution, resolution, 0, false, true, false, stop_check, this,
+    // A crop box that misses the media box leaves a page of no size; viewers show the media box.
+    const PDFRectangle* crop = doc.getPage(page)->getCropBox();
+    const bool media = !(crop->x2 > crop->x1 && crop->y2 > crop->y1);
+    doc.displayPage(&raster, page, resolution, resolution, 0, media, !media, false, stop_check, this,
                     raster_annot_not_link, nullptr);
     static_cast<RasterOutputDev&>(raster).rethrowPending();
-    doc.displayPage(&rtf, page, 72, 72, 0, false, true, false, stop_check, this, raster_annot_not_link, nullptr);
+    doc.displayPage(&rtf, page, 72, 72, 0, media, !media, false, stop_check, this, raster_annot_not_link, nullptr);
     doc.processLinks(&rtf, page);
     rtf.rethrowPending();
     tk_log(2, "Right after processing page #%d", page);

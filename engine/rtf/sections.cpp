@@ -5,6 +5,7 @@
 #include "RegionList.h"
 #include "TagWord.h"
 #include "TextLine.h"
+#include "TextWord.h"
 #include "page_writer.h"
 #include "rtf_int.h"
 #include "section_writer.h"
@@ -30,38 +31,102 @@ void closeParagraph(TextPage& page, FILE* out)
     }
 }
 
+// The widest word of the cell's own lines, in twips.
+int longestWord(const RegionCell* cell)
+{
+    int widest = 0;
+    for (const TextLine* line : cell->lines)
+        for (const TextWord* w = line->words; w; w = w->next)
+            widest = std::max(widest, rtf_twips(w->xMax - w->xMin));
+    return widest;
+}
+
+// Column widths and gaps in twips, and the edges each column's text is written between.
+struct ColumnFit {
+    std::vector<int> widths, gaps;
+    std::vector<double> left, right;
+    bool single = false; // the columns cannot be fitted: one column, the cells in order
+};
+
+// Overlapping cells give widths that add up to more than the text width, and readers then squeeze
+// every column while its paragraphs keep their indents: a letter a line. The excess is taken
+// where no text stands, from the gaps and from the outer margins of the first and last cells;
+// what is left over, or a column narrower than its widest word, makes the section one column.
+ColumnFit fitColumns(const PageRegion* region, double left, double right)
+{
+    const int count = region->cellCount;
+    ColumnFit fit;
+    // Cells may overlap; readers hide the text of a section with a negative width or gap.
+    auto twips = [](double points) { return std::max(0, rtf_twips(points)); };
+    int total = 0;
+    for (int i = 0; i < count; ++i) {
+        fit.left.push_back(i == 0 ? left : region->cells[i]->xMin);
+        fit.right.push_back(i == count - 1 ? right : region->cells[i]->xMax);
+        fit.widths.push_back(twips(fit.right[i] - fit.left[i]));
+        if (i + 1 < count)
+            fit.gaps.push_back(twips(region->cells[i + 1]->xMin - region->cells[i]->xMax));
+        total += fit.widths[i] + (i + 1 < count ? fit.gaps[i] : 0);
+    }
+    int excess = total - twips(right - left);
+    if (excess <= 0)
+        return fit;
+    auto take = [&](int& from) {
+        int t = std::min(from, excess);
+        from -= t;
+        excess -= t;
+        return t;
+    };
+    for (int& gap : fit.gaps)
+        take(gap);
+    int lastSlack = twips(right - region->cells[count - 1]->xMax);
+    int taken = take(lastSlack);
+    fit.widths[count - 1] -= taken;
+    fit.right[count - 1] -= taken / 20.0;
+    int firstSlack = twips(region->cells[0]->xMin - left);
+    taken = take(firstSlack);
+    fit.widths[0] -= taken;
+    fit.left[0] += taken / 20.0;
+    fit.single = excess > 0;
+    for (int i = 0; i < count && !fit.single; ++i)
+        fit.single = fit.widths[i] < longestWord(region->cells[i]);
+    return fit;
+}
+
 void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegion* region, double top,
                   double left, double right, const TagWord& tagWord, const ColorList& colors, bool noCrlf)
 {
     int count = region->cellCount;
     // Nested regions are never columns, so this is the page's own region.
     const bool endsPage = page.lastRegion;
-    if ((region->kind != 0 || region->nested != 0) && !page.sectionFresh) {
-        std::fputs("\\sect", out);
-        std::fprintf(out, "%s\\sbknone", "\\sectd");
-        page.sectionFresh = true;
+    ColumnFit fit = fitColumns(region, left, right);
+    if (fit.single) {
+        fit.left.assign(static_cast<size_t>(count), left);
+        fit.right.assign(static_cast<size_t>(count), right);
+    } else {
+        if ((region->kind != 0 || region->nested != 0) && !page.sectionFresh) {
+            std::fputs("\\sect", out);
+            std::fprintf(out, "%s\\sbknone", "\\sectd");
+            page.sectionFresh = true;
+        }
+        page.paragraphClosed = true;
+        std::fprintf(out, "\\cols%d", count);
+        for (int i = 0; i < count; ++i) {
+            std::fprintf(out, "\\colno%d\\colw%d", i + 1, fit.widths[i]);
+            if (i + 1 < count)
+                std::fprintf(out, "\\colsr%d", fit.gaps[i]);
+        }
+        std::fputs("\n", out);
     }
-    page.paragraphClosed = true;
-    std::fprintf(out, "\\cols%d", count);
-    auto leftEdge = [&](int i) { return i == 0 ? left : region->cells[i]->xMin; };
-    auto rightEdge = [&](int i) { return i == count - 1 ? right : region->cells[i]->xMax; };
-    // Cells may overlap; readers hide the text of a section with a negative width or gap.
-    auto twips = [](double points) { return std::max(0, rtf_twips(points)); };
-    for (int i = 0; i < count; ++i) {
-        std::fprintf(out, "\\colno%d\\colw%d", i + 1, twips(rightEdge(i) - leftEdge(i)));
-        if (i + 1 < count)
-            std::fprintf(out, "\\colsr%d", twips(region->cells[i + 1]->xMin - region->cells[i]->xMax));
-    }
-    std::fputs("\n", out);
 
     for (int c = 0; c < count; ++c) {
         RegionCell* cell = region->cells[c];
-        double le = leftEdge(c), re = rightEdge(c);
+        double le = fit.left[c], re = fit.right[c];
         bool interleave = region->nested == 0 && !cell->nestedRegions.empty();
         size_t nestIdx = 0;
         size_t nestCount = interleave ? cell->nestedRegions.size() : 0;
         double bound = nestCount ? cell->nestedRegions[0]->yMin : cell->yMax;
-        double runTop = std::min(top, cell->yMin);
+        // One column: a later cell follows the one before it instead of starting at the top.
+        double runTop = fit.single && c > 0 ? cell->yMin : std::min(top, cell->yMin);
         size_t lineIdx = 0;
         while (lineIdx < cell->lines.size() || nestIdx < nestCount) {
             // Once no nested region is left, every remaining line belongs to this pass, even
@@ -85,12 +150,12 @@ void writeColumns(TextPage& page, FILE* out, TextOutputFunc outputFunc, PageRegi
                 bound = nestIdx < nestCount ? cell->nestedRegions[nestIdx]->yMin : cell->yMax;
             }
         }
-        if (c + 1 < count) {
+        if (c + 1 < count && !fit.single) {
             closeParagraph(page, out);
             std::fputs("\\column\n", out);
         }
     }
-    if (count > 1) {
+    if (count > 1 && !fit.single) {
         closeParagraph(page, out);
         // Nothing of the page follows: the page's own section break ends the columns. A
         // continuous break here would leave an empty section, which readers push onto a page

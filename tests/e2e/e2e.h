@@ -45,6 +45,9 @@ std::vector<std::string> full_columns_words(int page, bool footer);
 // One page of two columns whose cells overlap: the first left line reaches under the right one.
 void make_overlapping_columns(vlxtest::PdfWriter& w);
 std::vector<std::string> overlapping_columns_words();
+// One page of two columns whose cells overlap by 60 points: their widths exceed the text width.
+void make_wide_overlapping_columns(vlxtest::PdfWriter& w);
+std::vector<std::string> wide_overlapping_columns_words();
 // Three pages of four lines each: turned by /Rotate 90, turned by the text matrix, upright.
 void make_turned_pages(vlxtest::PdfWriter& w);
 std::string turned_line(int page, int i);

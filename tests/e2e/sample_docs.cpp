@@ -126,6 +126,40 @@ std::vector<std::string> overlapping_columns_words()
     return out;
 }
 
+namespace {
+
+const char* const WIDE_FIRST[] = {"Alpha one gardens and lawns with hedges and old trees",
+                                  "Beta one rivers run down to the wide grey sea at last"};
+
+std::string wide_line(const char* side, int i)
+{
+    return side + std::string(" ") + NUMBERS[i] + (*side == 'A' ? " gardens and lawns" : " rivers run to the sea");
+}
+
+} // namespace
+
+void make_wide_overlapping_columns(vlxtest::PdfWriter& w)
+{
+    vlxtest::PdfPage& p = w.add_page(612, 792);
+    // The right cell's first line starts 60 points inside the left one's, a little lower; each
+    // column's text ends in short words far to its right, which a squeezed column cannot hold.
+    p.text(72, 700, WIDE_FIRST[0], "Helvetica", 10).text(260, 692, WIDE_FIRST[1], "Helvetica", 10);
+    for (int i = 1; i < 8; ++i) {
+        p.text(72, 700 - 28 * i, wide_line("Alpha", i), "Helvetica", 10);
+        p.text(215, 686 - 28 * i, "north", "Helvetica", 10);
+        p.text(330, 692 - 28 * i, wide_line("Beta", i), "Helvetica", 10);
+        p.text(480, 678 - 28 * i, "south", "Helvetica", 10);
+    }
+}
+
+std::vector<std::string> wide_overlapping_columns_words()
+{
+    std::string all = std::string(WIDE_FIRST[0]) + " " + WIDE_FIRST[1];
+    for (int i = 1; i < 8; ++i)
+        all += " " + wide_line("Alpha", i) + " north " + wide_line("Beta", i) + " south";
+    return words_of(all);
+}
+
 void make_turned_pages(vlxtest::PdfWriter& w)
 {
     vlxtest::PdfPage& rotated = w.add_page(612, 792, 90);

@@ -3,6 +3,7 @@
 #include "e2e.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -21,6 +22,16 @@ bool on_path(const std::string& name)
         if (::access(((d.empty() ? "." : d) + "/" + name).c_str(), X_OK) == 0)
             return true;
     return false;
+}
+
+// Lines of text holding a single letter or digit.
+size_t one_letter_lines(const std::string& text)
+{
+    std::stringstream lines(text);
+    size_t n = 0;
+    for (std::string line; std::getline(lines, line);)
+        n += std::count_if(line.begin(), line.end(), [](unsigned char c) { return std::isalnum(c); }) == 1;
+    return n;
 }
 
 class LibreOffice : public E2e {
@@ -65,6 +76,8 @@ TEST_F(LibreOffice, ReadsTextLinksColumnsAndTables)
          {full_columns_words(1, false), full_columns_words(2, false)}},
         // A negative gap between overlapping columns made the section's text vanish.
         {"overlap", {"--mode=2"}, make_overlapping_columns, {overlapping_columns_words()}, true},
+        // Columns wider together than the text were squeezed until each line held one letter.
+        {"wide_overlap", {"--mode=2"}, make_wide_overlapping_columns, {wide_overlapping_columns_words()}, true},
         // Text boxes with no paragraph of their page's own went onto the next page.
         {"turned", {"--mode=2"}, make_turned_pages, {turned_words(1), turned_words(2), turned_words(3)}},
     };
@@ -97,6 +110,8 @@ TEST_F(LibreOffice, ReadsTextLinksColumnsAndTables)
                 EXPECT_TRUE(in_order(got, want, &why)) << "page " << p + 1 << ": " << why;
             }
         }
+        if (cases[i].name == "wide_overlap")
+            EXPECT_LE(one_letter_lines(pdf_text(pdf)), 2u);
     }
     EXPECT_EQ(count_of(pdf_text(swap_ext(docs[0], out.path, ".pdf")), "Quarterly"), 1u);
 

@@ -51,6 +51,33 @@ TEST_F(E2e, ReportHasEveryPieceInFileOrder)
     EXPECT_EQ(ul.find("Quarterly"), std::string::npos) << ul;
 }
 
+TEST_F(E2e, CropBoxThatMissesTheMediaBoxGivesThePageTheMediaBox)
+{
+    const struct {
+        double x1, y1, x2, y2;
+        long paperw, paperh;
+        bool text;
+    } rows[] = {
+        {700, 900, 800, 1000, 12240, 15840, true}, // beside the page on both axes
+        {612, 0, 700, 792, 12240, 15840, true},    // touching its right edge: no width
+        {611, 0, 700, 792, 20, 15840, false},      // one point of it left: that point is the page
+        {0, 0, 306, 792, 6120, 15840, true},       // inside: the crop box is the page
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.x1) + " " + std::to_string(r.y1));
+        vlxtest::PdfWriter w;
+        w.add_page().crop_box(r.x1, r.y1, r.x2, r.y2).text(72, 700, "Cropped page text");
+        Conversion c = convert(save(w, "crop.pdf"), work / "crop.doc", {"--mode=2"});
+        EXPECT_CONVERTED(c);
+        ASSERT_EQ(c.doc.pages.size(), 1u);
+        EXPECT_EQ(c.doc.pages[0].paperw, r.paperw);
+        EXPECT_EQ(c.doc.pages[0].paperh, r.paperh);
+        EXPECT_NEAR(c.doc.pages[0].picture.picwgoal, r.paperw, 5) << "the picture covers the page";
+        const std::vector<std::string> words{"Cropped", "page", "text"};
+        EXPECT_EQ(rtf_words(c.doc.pages[0].body), r.text ? words : std::vector<std::string>());
+    }
+}
+
 TEST_F(E2e, DashedRuleUnderAWordIsAnUnderline)
 {
     vlxtest::PdfWriter w;

@@ -128,6 +128,12 @@ PdfPage& PdfPage::link(double x1, double y1, double x2, double y2, const std::st
     return *this;
 }
 
+PdfPage& PdfPage::crop_box(double x1, double y1, double x2, double y2)
+{
+    crop_ = {x1, y1, x2, y2};
+    return *this;
+}
+
 // ---- PdfWriter
 
 int PdfWriter::font_index(const std::string& base_font)
@@ -261,6 +267,9 @@ std::string PdfWriter::str() const
         begin_obj(obj);
         out += "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + num(p.width_) + " " +
                num(p.height_) + "]";
+        if (!p.crop_.empty())
+            out += " /CropBox [" + num(p.crop_[0]) + " " + num(p.crop_[1]) + " " + num(p.crop_[2]) + " " +
+                   num(p.crop_[3]) + "]";
         if (p.rotate_ != 0)
             out += " /Rotate " + std::to_string(p.rotate_);
         out += " /Resources " + resources + " /Contents " + ref(obj + 1);

@@ -57,6 +57,8 @@ public:
     // A /Link annotation with a /URI action; an empty uri gives a link
     // without any action. No border is drawn (/Border [0 0 0]).
     PdfPage& link(double x1, double y1, double x2, double y2, const std::string& uri);
+    // A /CropBox of [x1 y1 x2 y2]; none unless set.
+    PdfPage& crop_box(double x1, double y1, double x2, double y2);
 
     const std::string& content() const { return content_; }
 
@@ -75,6 +77,7 @@ private:
     std::string content_;
     std::vector<Link> links_;
     std::vector<int> images_;  // indexes into the writer's image list
+    std::vector<double> crop_; // empty: no /CropBox
 };
 
 // A whole document. Fonts and images are shared by all pages' resources.

@@ -175,26 +175,67 @@ TEST_F(Sections, SpacedRegionIsAColumnSection)
     first->cells[1]->spacedLines = 1;
     pb.page.sectionFresh = false;
     EXPECT_TRUE(startsWith(section(first.get(), 80), "\\cols2\\colno1"));
-    // Cells that overlap give no gap, and a cell past the right bound no width: readers hide the
-    // text of a section with a negative one.
+}
+
+TEST_F(Sections, ColumnsNeverAddUpToMoreThanTheTextWidth)
+{
+    // The text width is 11640 twips. Cells that overlap give no gap and a cell past the right bound
+    // no width (readers hide the text of a section with a negative one); what the widths and gaps
+    // add up to over the text width comes out of the gaps and the outer margins (57 points on
+    // either side here), or the cells make one column, as they do when a column would be narrower
+    // than its widest word ("column", 840).
     const struct {
-        double bLeft, bRight;
-        const char* cols;
-    } bounds[] = {
-        {280, 540, "\\cols2\\colno1\\colw5500\\colsr0\\colno2\\colw6340\n"}, // 10 points over
-        {289.75, 540, "\\cols2\\colno1\\colw5500\\colsr0\\colno2\\colw6145\n"},
-        {290, 540, "\\cols2\\colno1\\colw5500\\colsr0\\colno2\\colw6140\n"},
-        {290.25, 540, "\\cols2\\colno1\\colw5500\\colsr5\\colno2\\colw6135\n"},
-        {597.25, 610, "\\cols2\\colno1\\colw5500\\colsr6145\\colno2\\colw0\n"},
+        std::vector<std::pair<double, double>> cells;
+        const char* cols; // nullptr: one column
+    } rows[] = {
+        {{{72, 290}, {290, 540}}, "\\cols2\\colno1\\colw5500\\colsr0\\colno2\\colw6140\n"}, // exactly the width
+        {{{72, 290.0625}, {290, 540}}, "\\cols2\\colno1\\colw5501\\colsr0\\colno2\\colw6139\n"}, // one twip over
+        {{{72, 290}, {280, 540}}, "\\cols2\\colno1\\colw5500\\colsr0\\colno2\\colw6140\n"},
+        {{{72, 290}, {290.25, 540}}, "\\cols2\\colno1\\colw5500\\colsr5\\colno2\\colw6135\n"},
+        {{{72, 290}, {280, 597}}, "\\cols2\\colno1\\colw5300\\colsr0\\colno2\\colw6340\n"}, // the left margin
+        {{{72, 290}, {233, 597}}, "\\cols2\\colno1\\colw4360\\colsr0\\colno2\\colw7280\n"}, // all of it
+        {{{72, 290}, {232.9375, 597}}, nullptr},                                          // and one twip
+        {{{72, 290}, {280, 400}, {555, 610}},
+         "\\cols3\\colno1\\colw5500\\colsr0\\colno2\\colw2400\\colsr2900\\colno3\\colw840\n"}, // from the gap
+        {{{72, 290}, {280, 400}, {555.0625, 610}}, nullptr}, // 838: narrower than "column"
+        {{{72, 290}, {597.25, 610}}, nullptr},
     };
-    for (const auto& row : bounds) {
-        vlx::TextLine* over = text("right column", row.bLeft, 100);
-        over->xMax = row.bRight;
-        auto r = region(0, {{a}, {over}});
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.cells.back().first);
+        std::vector<std::vector<vlx::TextLine*>> cells;
+        for (const auto& [from, to] : row.cells) {
+            cells.push_back({text("some column", from, 100)});
+            cells.back()[0]->xMax = to;
+        }
+        auto r = region(0, cells);
         r->cells[0]->spacedLines = 1;
+        pb.page.paragraphClosed = pb.page.sectionFresh = true;
         std::string out = section(r.get(), 80);
-        EXPECT_EQ(out.substr(0, out.find('\n') + 1), row.cols) << row.bLeft;
+        EXPECT_TRUE(bracesOk(out));
+        if (row.cols) {
+            EXPECT_EQ(out.substr(0, out.find('\n') + 1), row.cols);
+            continue;
+        }
+        // One column: the cells in order, each from the section's left to its right.
+        EXPECT_EQ(out.find("\\col"), std::string::npos) << out;
+        std::string expected;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            std::string cell = paragraphs(cells[c], c ? cells[c][0]->yMin : 80, 15, cells[c][0]->xMin, 597, false);
+            expected += c ? "\\plain\\par\n" + cell.substr(6) : cell; // ending the cell before
+        }
+        EXPECT_EQ(out, expected);
     }
+    // The first column's text is written from its moved left edge.
+    vlx::TextLine* a = text("some column", 72, 100);
+    vlx::TextLine* b = text("some column", 280, 100);
+    a->xMax = 290;
+    b->xMax = 597;
+    auto r = region(0, {{a}, {b}});
+    r->cells[0]->spacedLines = 1;
+    pb.page.paragraphClosed = pb.page.sectionFresh = true;
+    EXPECT_EQ(section(r.get(), 80), "\\cols2\\colno1\\colw5300\\colsr0\\colno2\\colw6340\n" +
+                                        paragraphs({a}, 80, 25, 72, 290, false) + "\\par\n\\column\n" +
+                                        paragraphs({b}, 80, 280, 280, 597, false) + "\\par\n\\sect\\sectd\\sbknone");
 }
 
 TEST_F(Sections, ThreeByThreeGridIsATable)

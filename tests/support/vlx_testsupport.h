@@ -135,8 +135,9 @@ std::string vlxrun_path();
 // Seconds one LibreOffice read-back may take: enough with four copies of the suite at once.
 extern const int reader_seconds;
 // One headless soffice run (its user profile in work) that converts every input into
-// outdir/<name>.<fmt>. "" when each output was made; otherwise what went wrong, saying so when
-// the time limit, not the document, stopped it.
+// outdir/<name>.<fmt>, for a test whose name holds "LibreOffice" (ctest gives those the time).
+// "" when each output was made; otherwise what went wrong, saying so when the time limit, not
+// the document, stopped it.
 std::string lo_convert(const std::vector<std::string>& inputs, const std::string& fmt,
                        const std::string& outdir, const std::string& work);
 

@@ -15,15 +15,13 @@ using vlxtest::run_program;
 using vlxtest::slurp;
 using vlxtest::spit;
 using vlxtest::TempDir;
+using vlxtest::lo_convert;
 using vlxtest::vlxrun_path;
 
 bool exists(const std::string& path);
 inline std::vector<std::string> list_dir(const std::string& dir) { return vlxtest::names_starting(dir, ""); }
 size_t count_of(const std::string& s, const std::string& what);
 
-// One headless soffice run into outdir/<name>.<fmt>; "" on success, else what went wrong.
-std::string lo_convert(const std::vector<std::string>& inputs, const std::string& fmt,
-                       const std::string& outdir, const std::string& work);
 std::string swap_ext(const std::string& path, const std::string& outdir, const std::string& ext);
 std::string pdf_text(const std::string& pdf, int page = 0);
 int pdf_pages(const std::string& pdf);

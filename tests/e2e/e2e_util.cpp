@@ -19,23 +19,6 @@ std::string swap_ext(const std::string& path, const std::string& outdir, const s
     return outdir + "/" + std::filesystem::path(path).stem().string() + ext;
 }
 
-std::string lo_convert(const std::vector<std::string>& inputs, const std::string& fmt,
-                       const std::string& outdir, const std::string& work)
-{
-    std::vector<std::string> argv{"timeout", "-k", "5", "90", "soffice",
-                                  "-env:UserInstallation=file://" + work + "/lo", "--headless",
-                                  "--convert-to", fmt, "--outdir", outdir};
-    argv.insert(argv.end(), inputs.begin(), inputs.end());
-    proc_result r = run_program(argv, "", {{"HOME", work}});
-    std::string why;
-    if (r.status != 0 || r.err.find("could not be loaded") != std::string::npos)
-        why += "soffice failed; ";
-    for (const std::string& in : inputs)
-        if (!exists(swap_ext(in, outdir, "." + fmt)))
-            why += "no " + fmt + " made from " + in + "; ";
-    return why.empty() ? why : why + "\n" + r.describe();
-}
-
 std::string pdf_text(const std::string& pdf, int page)
 {
     std::string range = page > 0 ? "-f " + std::to_string(page) + " -l " + std::to_string(page) + " " : "";

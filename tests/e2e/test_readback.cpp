@@ -39,7 +39,7 @@ protected:
     void SetUp() override
     {
         if (!on_path("soffice"))
-            GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+            FAIL() << "LibreOffice (soffice) is not installed: scripts/deps installs it";
     }
 };
 

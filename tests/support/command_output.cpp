@@ -1,6 +1,8 @@
 #include "scoped_env.h"
 #include "vlx_testsupport.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -60,6 +62,36 @@ proc_result run_program(const std::vector<std::string>& argv, const std::string&
 }
 
 std::string vlxrun_path() { return VLX_BINARY_DIR "/console/VLXRUN"; }
+
+const int reader_seconds = VLX_READER_SECONDS;
+
+std::string lo_convert(const std::vector<std::string>& inputs, const std::string& fmt,
+                       const std::string& outdir, const std::string& work)
+{
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (!test || (std::string(test->test_suite_name()) + "." + test->name()).find("LibreOffice") == std::string::npos)
+        return "only a test with LibreOffice in its name gets the reader's time from ctest";
+    if (command_output("command -v soffice").empty())
+        return "LibreOffice (soffice) is not installed: scripts/deps installs it";
+    std::vector<std::string> argv{"timeout", "-k", "10", std::to_string(reader_seconds), "soffice",
+                                  "-env:UserInstallation=file://" + work + "/lo", "--headless",
+                                  "--convert-to", fmt, "--outdir", outdir};
+    argv.insert(argv.end(), inputs.begin(), inputs.end());
+    const auto start = std::chrono::steady_clock::now();
+    proc_result r = run_program(argv, "", {{"HOME", work}});
+    const auto took = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+    // timeout(1) answers 124, or 137 when the reader also needed killing.
+    if (r.status == 124 || (r.status == 137 && took.count() >= reader_seconds))
+        return "LibreOffice did not finish within its time limit of " + std::to_string(reader_seconds) +
+               " s: the reader's limit ran out, which says nothing about the document\n" + r.describe();
+    std::string why;
+    if (r.status != 0 || r.err.find("could not be loaded") != std::string::npos)
+        why += "soffice failed; ";
+    for (const std::string& in : inputs)
+        if (!std::filesystem::exists(outdir + "/" + std::filesystem::path(in).stem().string() + "." + fmt))
+            why += "no " + fmt + " made from " + in + "; ";
+    return why.empty() ? why : why + "\n" + r.describe();
+}
 
 int start_program(const std::string& program, const std::vector<std::string>& args,
                   const std::string& folder, const std::string& tmpdir, const std::vector<int>& ignored)

@@ -141,6 +141,15 @@ proc_result run_program(const std::vector<std::string>& argv, const std::string&
 // The console program of the build under test.
 std::string vlxrun_path();
 
+// Seconds one LibreOffice read-back may take: enough with four copies of the suite at once.
+extern const int reader_seconds;
+// One headless soffice run (its user profile in work) that converts every input into
+// outdir/<name>.<fmt>, for a test whose name holds "LibreOffice" (ctest gives those the time).
+// "" when each output was made; otherwise what went wrong, saying so when the time limit, not
+// the document, stopped it.
+std::string lo_convert(const std::vector<std::string>& inputs, const std::string& fmt,
+                       const std::string& outdir, const std::string& work);
+
 // Starts program (no shell) with every signal at its default but the ones in ignored, which it
 // starts ignoring (a caller that ignores one would pass that on), and TMPDIR set to tmpdir; its
 // standard input is empty and its output goes to the files "stdout" and "stderr" in folder.

@@ -161,6 +161,16 @@ TEST_F(welcome_test, NothingToTypeInSoNextHasTheFocusOnArrival)
     EXPECT_TRUE(dialogs.empty()); // Load Settings was not pressed
 }
 
+TEST_F(finish_test, RememberedOpenOnExitIsShownOnArrival)
+{
+    show_finish(true);
+    EXPECT_TRUE(rig->checked(rig->finish, 1225));
+    rig->click(rig->finish, 1225);
+    rig->shell.press_finish();
+    EXPECT_FALSE(rig->job.open_on_exit);
+    EXPECT_TRUE(urls.empty());
+}
+
 TEST_F(finish_test, OpenOnExitHasTheFocusOnArrival)
 {
     show_finish(false);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -168,6 +169,39 @@ TEST_F(failed_run_test, FailedRunSaysSoKeepsTheOldFileAndBackLeadsToTheFiles)
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_FINISH; }, WAIT_MS));
     EXPECT_EQ(read_file(dest).compare(0, 5, "{\\rtf"), 0);
     EXPECT_EQ(box_count(), 3u);
+}
+
+TEST_F(failed_run_test, RunAfterAFailurePartWayStartsAtTheFirstPage)
+{
+    const std::string pictures = path("tmp");
+    std::filesystem::create_directory(pictures);
+    vlxtest::EnvVar tmpdir{"TMPDIR", pictures.c_str()};
+    const std::string src = make_pdf("in.pdf", 30);
+    rig->shell.press_next();
+    rig->edit(rig->sel, 1003)->setText(QString::fromStdString(src));
+    rig->edit(rig->sel, 1004)->setText(QString::fromStdString(path("first.doc")));
+    rig->shell.press_next();
+    rig->shell.press_next();
+    ASSERT_EQ(rig->page(), IDD_PROGRESS);
+    // Part-way through, the temporary folder goes: the next page's picture has nowhere to go.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->job.current_page >= 2; }, WAIT_MS));
+    std::filesystem::rename(pictures, path("gone"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box_count() == 1 && enabled(wizard_shell::ID_BACK); }, WAIT_MS));
+    ASSERT_TRUE(rig->job.run_failed);
+    ASSERT_LT(rig->job.current_page, 30);
+    std::filesystem::rename(path("gone"), pictures);
+
+    rig->shell.press_back();
+    ASSERT_EQ(rig->page(), IDD_SEL_FILE);
+    rig->edit(rig->sel, 1004)->setText(QString::fromStdString(path("second.doc")));
+    rig->shell.press_next();
+    rig->shell.press_next();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_FINISH; }, WAIT_MS));
+    const std::string rtf = read_file(path("second.doc"));
+    for (int p = 1; p <= 30; ++p)
+        EXPECT_NE(rtf.find("Page " + std::to_string(p) + " of the test"), std::string::npos) << p;
+    EXPECT_FALSE(exists(path("first.doc")));
+    EXPECT_EQ(box_count(), 1u);
 }
 
 TEST_F(progress_test, CancelAskedNoGoesOnYesStopsTheWorker)

@@ -75,6 +75,8 @@ TEST_F(settings_test, ArrivingByKeysTheCheckedModeHasTheFocus)
         ASSERT_TRUE(QTest::qWaitFor([&] { return rig->page() == IDD_SETTINGS; }));
         QWidget* mode = rig->settings.control(row.exact ? 1329 : 1330);
         EXPECT_TRUE(rig->checked(rig->settings, row.exact ? 1329 : 1330));
+        EXPECT_EQ(rig->checked(rig->settings, 1332), *row.pages != '\0');
+        EXPECT_EQ(rig->edit(rig->settings, 1003)->isEnabled(), *row.pages != '\0');
         EXPECT_EQ(QApplication::focusWidget(), mode);
         press_key(row.arrow); // the keys act on the mode: the other one is chosen
         EXPECT_TRUE(rig->checked(rig->settings, row.exact ? 1330 : 1329));

@@ -5,8 +5,10 @@
 #include "tk_log.h"
 #include "vlx_dest.h"
 #include "vlx_host.h"
+#include "vlx_pict.h"
 #include "vlx_testsupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fcntl.h>
@@ -264,14 +266,45 @@ TEST_F(Run, NamesAreRequiredBeforeTheRunReportsAnything)
 }
 
 // No console option selects framed blocks: the wizard's job takes them from the settings store.
+void store_framed_blocks()
+{
+    tk_reg_key key(VLX_SETTINGS_KEY);
+    ASSERT_EQ(key.create(plat::hkey_current_user(), VLX_SETTINGS_KEY), 0);
+    ASSERT_EQ(key.set_value(0u, "noframe_mode"), 0);
+    ASSERT_EQ(key.set_value(0u, "physLayout_mode"), 0);
+}
+
+TEST_F(JobTest, FramedBlockPagesKeepTheirPicturesInLibreOffice)
+{
+    ASSERT_NO_FATAL_FAILURE(store_framed_blocks());
+    vlxtest::TempDir dir{"vlxpicture"};
+    vlxtest::PdfWriter w;
+    for (const char* t : {"First page", "Second page"})
+        w.add_page().text(72, 700, t).fill_rect(300, 300, 100, 100, {0, 0.5, 1});
+    error_handler handler;
+    vellix_convertor job;
+    ASSERT_TRUE(job.convert_graphics && !job.noframe_mode && !job.physLayout_mode);
+    job.src = dir / "picture.pdf";
+    w.save(job.src);
+    job.dest = dir / "picture.doc";
+    job.run();
+    ASSERT_TRUE(job.run_done) << last_handled_error;
+    // Each page picture has a body paragraph of its own to anchor in, as in exact mode.
+    const std::string rtf = vlxtest::slurp(job.dest);
+    const std::string anchored = std::string(VLX_PICTURE_TAIL) + "\\pard\\plain\\fs2\\par\r\n";
+    size_t pictures = 0;
+    for (size_t p = rtf.find(anchored); p != std::string::npos; p = rtf.find(anchored, p + 1))
+        ++pictures;
+    EXPECT_EQ(pictures, 2u);
+    vlxtest::TempDir out{"vlxpictureout"};
+    ASSERT_EQ(vlxtest::lo_convert({job.dest}, "pdf", out.path, out.path), "");
+    const std::string images = vlxtest::command_output("pdfimages -list '" + out / "picture.pdf" + "' | tail -n +3");
+    EXPECT_EQ(std::count(images.begin(), images.end(), '\n'), 2) << "one picture a page:\n" << images;
+}
+
 TEST_F(JobTest, FramedBlocksBreakAfterALineShortByItsNaturalWidth)
 {
-    {
-        tk_reg_key key(VLX_SETTINGS_KEY);
-        ASSERT_EQ(key.create(plat::hkey_current_user(), VLX_SETTINGS_KEY), 0);
-        ASSERT_EQ(key.set_value(0u, "noframe_mode"), 0);
-        ASSERT_EQ(key.set_value(0u, "physLayout_mode"), 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(store_framed_blocks());
     // Courier 20 pt, 12 pt a character: each block is 360 wide, its frame 378. The line of 20 Cs
     // measures 240 without a trailing space and 252 with one; the next line's first word 132.
     // 240 + 132 < 378: that word would have fitted, so the Cs ended their paragraph. After 21 Cs

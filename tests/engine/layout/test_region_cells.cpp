@@ -25,11 +25,11 @@ protected:
     }
 
     // A cell of `n` lines one step (14 points) apart.
-    RegionCell* column(double x0, double x1, int n, double top = 100)
+    RegionCell* column(double x0, double x1, int n, double top = 100, int chars = 20)
     {
-        RegionCell* c = RegionCell::fromLine(line(x0, x1, top));
+        RegionCell* c = RegionCell::fromLine(line(x0, x1, top, chars));
         for (int i = 1; i < n; ++i)
-            c->addLine(line(x0, x1, top + 14 * i));
+            c->addLine(line(x0, x1, top + 14 * i, chars));
         return c;
     }
 
@@ -148,6 +148,14 @@ TEST_F(Cells, TableDecision)
         r.cells[0]->spacedLines = c.spaced;
         EXPECT_DOUBLE_EQ(vlx::getRegionLayout(&r, false), c.plain);
         EXPECT_DOUBLE_EQ(vlx::getRegionLayout(&r, true), c.tables);
+    }
+    // Two-digit numbers beside text stand in a column; single characters make a thin cell: no section.
+    for (int chars : {2, 1}) {
+        SCOPED_TRACE(chars);
+        PageRegion numbers;
+        numbers.addCell(column(72, 172, 6));
+        numbers.addCell(column(192, 204, 6, 100, chars));
+        EXPECT_EQ(vlx::getRegionLayout(&numbers, true), chars == 2 ? 0.0 : 12.0);
     }
     // A line back above the previous one sets the up flag: no section.
     PageRegion up;

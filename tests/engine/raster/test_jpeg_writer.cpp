@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
@@ -17,10 +18,23 @@ using bytes = std::vector<unsigned char>;
 
 struct decoded {
     bool ok = false, all_quant_ones = true;
-    int width = 0, height = 0, scanlines = 0, quant_tables = 0, luma_h = 0, luma_v = 0;
+    int width = 0, height = 0, scanlines = 0, quant_tables = 0;
     J_COLOR_SPACE colorspace = JCS_UNKNOWN;
     bytes rgb;
+    // What the header says of the encoding, as "name=value" items.
+    std::string coding, sampling, jfif, markers;
+    bool standard_huffman = true;
 };
+
+// The Huffman tables the library starts from (those of the JPEG standard's annex K).
+bool same_huffman(const JHUFF_TBL* got, JHUFF_TBL* const* standard, int slot)
+{
+    if (slot > 1)
+        return got == nullptr;
+    const JHUFF_TBL* want = standard[slot];
+    return got && std::equal(got->bits, got->bits + 17, want->bits) &&
+           std::equal(got->huffval, got->huffval + 256, want->huffval);
+}
 
 struct jump_error : jpeg_error_mgr {
     std::jmp_buf back;
@@ -39,10 +53,36 @@ decoded decode(const bytes& jpeg)
     }
     jpeg_create_decompress(&c);
     jpeg_mem_src(&c, jpeg.data(), jpeg.size());
+    jpeg_save_markers(&c, JPEG_COM, 0xFFFF);
+    for (int app = 1; app < 16; ++app)
+        jpeg_save_markers(&c, JPEG_APP0 + app, 0xFFFF);
     jpeg_read_header(&c, TRUE);
     d.colorspace = c.jpeg_color_space;
-    d.luma_h = c.comp_info[0].h_samp_factor;
-    d.luma_v = c.comp_info[0].v_samp_factor;
+    d.coding = "progressive=" + std::to_string(c.progressive_mode) + " arithmetic=" + std::to_string(c.arith_code) +
+               " precision=" + std::to_string(c.data_precision) + " restart=" + std::to_string(c.restart_interval);
+    for (int i = 0; i < c.num_components; ++i)
+        d.sampling += std::to_string(c.comp_info[i].h_samp_factor) + "x" + std::to_string(c.comp_info[i].v_samp_factor) +
+                      " q" + std::to_string(c.comp_info[i].quant_tbl_no) + " ";
+    d.jfif = c.saw_JFIF_marker ? "JFIF " + std::to_string(c.JFIF_major_version) + "." +
+                                     std::to_string(c.JFIF_minor_version) + " unit=" + std::to_string(c.density_unit) +
+                                     " " + std::to_string(c.X_density) + "x" + std::to_string(c.Y_density)
+                               : "none";
+    d.jfif += c.saw_Adobe_marker ? " Adobe" : "";
+    for (jpeg_saved_marker_ptr m = c.marker_list; m; m = m->next)
+        d.markers += std::to_string(m->marker) + " ";
+    {
+        jpeg_compress_struct ref{};
+        jpeg_error_mgr ref_err;
+        ref.err = jpeg_std_error(&ref_err);
+        jpeg_create_compress(&ref);
+        ref.in_color_space = JCS_RGB;
+        ref.input_components = 3;
+        jpeg_set_defaults(&ref);
+        for (int slot = 0; slot < NUM_HUFF_TBLS; ++slot)
+            d.standard_huffman = d.standard_huffman && same_huffman(c.dc_huff_tbl_ptrs[slot], ref.dc_huff_tbl_ptrs, slot) &&
+                                 same_huffman(c.ac_huff_tbl_ptrs[slot], ref.ac_huff_tbl_ptrs, slot);
+        jpeg_destroy_compress(&ref);
+    }
     for (JQUANT_TBL* q : c.quant_tbl_ptrs)
         if (q && ++d.quant_tables)
             for (UINT16 v : q->quantval)
@@ -76,6 +116,21 @@ bytes encode(int w, int h, bytes rgb, int maxval = 255, const std::string& prefi
     return out;
 }
 
+// Every parameter the writer sets: sequential Huffman coding with the standard tables, no restart
+// markers, 2x2 luminance sampling, JFIF 1.01 without density, no comment or EXIF marker.
+void expect_writer_parameters(const decoded& d)
+{
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.colorspace, JCS_YCbCr);
+    EXPECT_EQ(d.coding, "progressive=0 arithmetic=0 precision=8 restart=0");
+    EXPECT_TRUE(d.standard_huffman) << "optimised or other Huffman tables";
+    EXPECT_EQ(d.sampling, "2x2 q0 1x1 q1 1x1 q1 ");
+    EXPECT_EQ(d.quant_tables, 2);
+    EXPECT_TRUE(d.all_quant_ones) << "quality 100";
+    EXPECT_EQ(d.jfif, "JFIF 1.1 unit=0 1x1");
+    EXPECT_EQ(d.markers, "");
+}
+
 TEST(JpegWriter, LetterPageIsABaselineYCbCrJpegWithUnitQuantisation)
 {
     // Grey rows (no chroma to subsample), one level each, darkest on top.
@@ -89,15 +144,12 @@ TEST(JpegWriter, LetterPageIsABaselineYCbCrJpegWithUnitQuantisation)
     EXPECT_NE(std::string(j.begin(), j.end()).find("\xFF\xC0"), std::string::npos) << "baseline SOF0";
     EXPECT_EQ(j[j.size() - 2] << 8 | j.back(), 0xFFD9);
     const decoded d = decode(bytes(j.begin() + 4, j.end()));
-    ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.colorspace, JCS_YCbCr);
-    EXPECT_EQ(d.quant_tables, 2);
-    EXPECT_TRUE(d.all_quant_ones);
-    EXPECT_EQ(d.luma_h * 10 + d.luma_v, 22);
+    expect_writer_parameters(d);
     EXPECT_EQ(d.width, w);
     EXPECT_EQ(d.scanlines, h);
     for (size_t i = 0; i < rgb.size(); i += 97)
         ASSERT_LE(std::abs(int(d.rgb[i]) - int(rgb[i])), 1) << "sample " << i;
+    expect_writer_parameters(decode(encode(1, 1, {255, 255, 255})));
     const decoded rescaled = decode(encode(2, 1, {127, 127, 127, 0, 0, 0}, 127)); // maxval 127
     EXPECT_GE(rescaled.rgb[0], 250);
     EXPECT_LE(rescaled.rgb[3], 5);

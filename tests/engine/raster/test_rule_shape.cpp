@@ -1,6 +1,7 @@
-// Rule-capture geometry the rendered pages do not reach: dash phases, wild coordinates.
+// Rule-capture geometry the rendered pages do not reach: curve ends, dash phases, wild coordinates.
 #include "rule_shape.h"
 
+#include <GfxState.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,6 +21,38 @@ std::string pieces(const std::vector<rule_poly>& polys)
         s += b;
     }
     return s;
+}
+
+TEST(RuleShape, FlattenedCurvesReachTheirEndPoints)
+{
+    // A filled sliver whose path ends in a curve: the curve carries it to its far end.
+    GfxPath sliver;
+    sliver.moveTo(10, 100);
+    sliver.lineTo(10, 102);
+    sliver.curveTo(70, 102, 140, 102, 200, 101);
+    GfxPath curved; // a curve between lines, then a closed subpath of one curve
+    curved.moveTo(0, 0);
+    curved.curveTo(0, 5, 5, 5, 5, 0);
+    curved.lineTo(9, 0);
+    curved.moveTo(20, 0);
+    curved.curveTo(20, 4, 24, 4, 24, 0);
+    curved.close();
+    const struct {
+        const GfxPath& path;
+        const char* expected;
+        std::vector<size_t> sizes; // 16 steps per curve
+    } rows[] = {{sliver, "10,100-200,101", {18}}, {curved, "0,0-9,0 20,0-20,0", {18, 18}}};
+    for (const auto& r : rows) {
+        const std::vector<rule_poly> polys = rule_flatten(r.path);
+        EXPECT_EQ(pieces(polys), r.expected);
+        std::vector<size_t> sizes;
+        for (const rule_poly& p : polys)
+            sizes.push_back(p.pts.size());
+        EXPECT_EQ(sizes, r.sizes) << r.expected;
+    }
+    rule_box b{};
+    ASSERT_TRUE(rule_box_of(rule_flatten(sliver)[0].pts, &b));
+    EXPECT_EQ(std::vector<int>({b.xMin, b.yMin, b.xMax, b.yMax}), std::vector<int>({10, 100, 200, 102}));
 }
 
 TEST(RuleShape, BoxIsFlooredAndRefusesWildCoordinates)

@@ -3,6 +3,7 @@
 #include "page_writer.h"
 #include "rtf_test_util.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace rtft;
@@ -120,6 +121,16 @@ TEST_F(PageWriter, ExactLinesInFlowOrderWithoutEmptyLines)
     EXPECT_EQ(count(out, "\n"), 3u);
     EXPECT_DOUBLE_EQ(l3->base, 0.72 * 2 + 0.28 * -10); // baseline moved into the box
     EXPECT_TRUE(bracesOk(out));
+
+    // Every list mark the writer knows starts a bullet; the characters beside them do not.
+    const char32_t marks[] = {1, 2, 3, 4, 128, 149, 150, 165, 183, 216, 8226};
+    for (char32_t c : {0, 1, 2, 3, 4, 5, 127, 128, 129, 148, 149, 150, 151, 164, 165, 166, 182, 183, 184, 215, 216,
+                       217, 8225, 8226, 8227}) {
+        SCOPED_TRACE(static_cast<unsigned>(c));
+        PageBuilder one;
+        one.add(one.block(), line({word(std::u32string(1, c), 100, 112, 10), word(U"item", 110, 112, 10)}, true));
+        EXPECT_EQ(one.dump(true).find("\\bullet") != std::string::npos, std::count(marks, marks + 11, c) == 1);
+    }
 }
 
 TEST_F(PageWriter, VerticalTextIsATextBoxInEveryLayout)

@@ -33,12 +33,16 @@ TEST_F(Word, FontNamesAndFlagsChooseTheRow)
         {"TimesNewRomanPS-ItalicMT", "", 0, "f20", "Times New Roman", Serif | Italic},
         {"Impact", "", 0, "f60", "Haettenschweiler", Display},
         {"XYZ-Mono", "", 1 /* fixed */, "f30", "Courier New", 0},
+        {"XYZ", "", 2 /* serif alone */, "f20", "Times New Roman", 0},
+        {"XYZ", "", 34 /* serif, nonsymbolic */, "f20", "Times New Roman", 0},
+        {"XYZ", "", 32 /* nonsymbolic alone */, "f10", "Arial", 0},
+        {"XYZ", "", 3 /* fixed before serif */, "f30", "Courier New", 0},
         {"XYZ", "", (1 << 6) | (1 << 18), "f10", "Arial", Bold | Italic},
         {"", "Courier-Bold", 0, "f30", "Courier New", Bold}, // the descriptor name, case-sensitively
         {"arial", "", 0, "f10", "Arial", 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + c.descriptor);
+        SCOPED_TRACE(std::string(c.name) + c.descriptor + " /Flags " + std::to_string(c.flags));
         auto w = make(makeFont(c.name, c.descriptor, c.flags));
         EXPECT_EQ(w->fontCode, c.code);
         EXPECT_EQ(w->fontFace, c.face);

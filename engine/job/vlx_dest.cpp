@@ -159,14 +159,15 @@ void vlx_dest_file::commit()
     if (how_ == copied_into) {
         plat::in_place_file out;
         // The wait for another run's lock comes before the signals are held: a signal still ends it.
-        err = out.open(target_, dev_, ino_);
-        if (err == ELOOP || err == ESTALE)
-            cannot_open(target_, "is no longer the file the run began with");
-        if (!err) {
-            plat::signal_hold hold;
-            not_the_source();
-            err = out.copy_into(temp_);
+        // A name that now leads elsewhere (a link, another file, nothing) is refused as unopened.
+        if (int e = out.open(target_, dev_, ino_)) {
+            tk_log(3, "vlx_dest_file: %s cannot be opened as the file the run began with (errno %d)",
+                   target_.c_str(), e);
+            throw tk_exception(CANNOT_OPEN, 1);
         }
+        plat::signal_hold hold;
+        not_the_source();
+        err = out.copy_into(temp_);
     }
     if (err) {
         tk_log(3, "vlx_dest_file: cannot put the document in %s (errno %d)", target_.c_str(), err);

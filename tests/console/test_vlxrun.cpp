@@ -600,15 +600,15 @@ TEST_F(Vlxrun, InPlaceCopyWaitsForAnotherWritersLockAndASignalStillEndsIt)
 }
 
 // The in-place copy writes only into the file the run began with: a hard-linked destination swapped
-// during the run for a link to another file, or for another file, is refused, and every file stays
-// as it was.
+// during the run for a link to another file or for another file, or removed, is refused as a
+// destination that cannot be opened, and every file stays as it was.
 TEST_F(Vlxrun, HardLinkedDestinationSwappedDuringTheRunIsRefused)
 {
     vlxtest::write_long_pdf(dir / "long.pdf", 40);
     const std::string tmp = dir / "tmp", dest = dir / "a.doc";
     ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
-    for (bool symbolic : {true, false}) {
-        SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+    for (const std::string swapped_for : {"symbolic link", "hard link", "nothing"}) {
+        SCOPED_TRACE(swapped_for);
         vlxtest::spit(dest, "OLD");
         ASSERT_EQ(link(dest.c_str(), (dir / "b.doc").c_str()), 0);
         vlxtest::spit(dir / "other.doc", "OTHER");
@@ -626,8 +626,14 @@ TEST_F(Vlxrun, HardLinkedDestinationSwappedDuringTheRunIsRefused)
         }
         ASSERT_TRUE(seen) << "no page picture seen: " << vlxtest::slurp(dir / "stdout");
         const std::string swap = dir / "swap.doc";
-        ASSERT_EQ(symbolic ? symlink("other.doc", swap.c_str()) : link((dir / "other.doc").c_str(), swap.c_str()), 0);
-        ASSERT_EQ(rename(swap.c_str(), dest.c_str()), 0);
+        if (swapped_for == "nothing") {
+            ASSERT_EQ(unlink(dest.c_str()), 0);
+        } else {
+            ASSERT_EQ(swapped_for[0] == 's' ? symlink("other.doc", swap.c_str())
+                                            : link((dir / "other.doc").c_str(), swap.c_str()),
+                      0);
+            ASSERT_EQ(rename(swap.c_str(), dest.c_str()), 0);
+        }
         ASSERT_TRUE(vlxtest::wait_for_end(pid, 120, &status));
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 255) << status;
         EXPECT_EQ(vlxtest::slurp(dir / "stdout"), "Error:\nCannot open destination file\n");

@@ -3,6 +3,7 @@
 #include "plat_path.h"
 #include "plat_tmpreg.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -209,17 +210,53 @@ int lock_exclusive(int fd)
     return 0;
 }
 
+// Writes zeros over [from, to) of fd, which reads as zero there (a hole, or past the end).
+int write_zeros(int fd, off_t from, off_t to)
+{
+    static const std::string zeros(65536, '\0');
+    while (from < to) {
+        ssize_t n = ::pwrite(fd, zeros.data(), size_t(std::min<off_t>(to - from, off_t(zeros.size()))), from);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        from += n;
+    }
+    return 0;
+}
+
+// The reservation where the file system has none: every block of the first size bytes that has no
+// space yet (a hole, or past the end) gets zeros written into it. The holes are found by seeking,
+// which needs no read access, so a write-only document is reserved too.
+int reserve_by_writing(int fd, off_t old_size, off_t size)
+{
+    const off_t end = std::min(old_size, size);
+    for (off_t at = 0; at < end;) {
+        off_t hole = ::lseek(fd, at, SEEK_HOLE);
+        if (hole < 0 || hole >= end)
+            break;
+        off_t data = ::lseek(fd, hole, SEEK_DATA);
+        if (data < 0 || data > end)
+            data = end;
+        if (int e = write_zeros(fd, hole, data))
+            return e;
+        at = data;
+    }
+    return size > old_size ? write_zeros(fd, old_size, size) : 0;
+}
+
 // Makes sure the first size bytes of fd have their blocks, so overwriting them cannot run out of
-// space; on failure the file is as it was. Where the file system has no reservation call, the C
-// library writes a zero byte into each block that reads as zero or lies past the end: no byte of
-// the old content changes.
+// space; on failure the file is as it was. No byte of the old content changes.
 int reserve(int fd, off_t old_size, off_t size)
 {
     if (size <= 0)
         return 0;
     int e;
-    while ((e = ::posix_fallocate(fd, 0, size)) == EINTR) {
-    }
+    do
+        e = ::fallocate(fd, 0, 0, size) == 0 ? 0 : errno;
+    while (e == EINTR);
+    if (e == EOPNOTSUPP || e == ENOSYS)
+        e = reserve_by_writing(fd, old_size, size);
     if (e) {
         struct stat st;
         if (::fstat(fd, &st) == 0 && st.st_size != old_size)
@@ -245,37 +282,54 @@ int copy_bytes(int in, int out)
 
 } // namespace
 
-int copy_into(const std::string& from, const std::string& to)
+in_place_file::~in_place_file()
 {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return errno;
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int in_place_file::open(const std::string& path, dev_t dev, ino_t ino)
+{
     // Never truncated on opening: the old document keeps every byte until the new one is known to
-    // fit. Read access lets the C library reserve space where the file system cannot.
-    int out = ::open(to.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (out < 0 && errno == EACCES)
-        out = ::open(to.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (out < 0) {
-        int e = errno;
-        ::close(in);
-        return e;
-    }
-    // The lock is held until the file is closed, so the result is one run's whole document.
-    int e = lock_exclusive(out);
+    // fit. Not blocking: a FIFO put there meanwhile must not hold the run.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd_ < 0)
+        return errno;
+    struct stat st;
+    if (::fstat(fd_, &st) != 0)
+        return errno;
+    // A name swapped for another file since the run looked must not take the document.
+    if (st.st_dev != dev || st.st_ino != ino || !S_ISREG(st.st_mode))
+        return ESTALE;
+    return lock_exclusive(fd_);
+}
+
+int in_place_file::copy_into(const std::string& from)
+{
+    if (fd_ < 0)
+        return EBADF;
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    int e = in < 0 ? errno : 0;
     struct stat src, dst;
-    if (!e && (::fstat(in, &src) != 0 || ::fstat(out, &dst) != 0))
+    if (!e && (::fstat(in, &src) != 0 || ::fstat(fd_, &dst) != 0))
         e = errno;
     if (!e)
-        e = reserve(out, dst.st_size, src.st_size);
+        e = reserve(fd_, dst.st_size, src.st_size);
+    // the search for holes moves the offset
+    if (!e && ::lseek(fd_, 0, SEEK_SET) != 0)
+        e = errno;
     if (!e)
-        e = copy_bytes(in, out);
-    if (!e && src.st_size < dst.st_size && ::ftruncate(out, src.st_size) != 0)
+        e = copy_bytes(in, fd_);
+    if (!e && src.st_size < dst.st_size && ::ftruncate(fd_, src.st_size) != 0)
         e = errno;
-    if (!e && ::fsync(out) != 0)
+    if (!e && ::fsync(fd_) != 0)
         e = errno;
-    if (::close(out) != 0 && !e)
+    // closing lets the next run's lock through
+    if (::close(fd_) != 0 && !e)
         e = errno;
-    ::close(in);
+    fd_ = -1;
+    if (in >= 0)
+        ::close(in);
     return e;
 }
 

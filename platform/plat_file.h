@@ -37,10 +37,28 @@ std::string resolve_links(const std::string& path);
 // it leads.
 bool follow_link(const std::string& path, std::string& next);
 
-// Copies the whole of from into the existing file to, which keeps its inode, links, owner and mode.
-// Holds an exclusive flock on to throughout, and reserves the new length before the first old byte
-// changes, so a full file system leaves the old content as it was. Returns 0 or an errno value.
-int copy_into(const std::string& from, const std::string& to);
+// An existing file overwritten in place: it keeps its inode, links, owner and mode. Not atomic: a
+// process killed outright in the middle leaves it part new, part old.
+class in_place_file {
+public:
+    in_place_file() = default;
+    ~in_place_file();
+    in_place_file(const in_place_file&) = delete;
+    in_place_file& operator=(const in_place_file&) = delete;
+
+    // Opens path to write, its last component not followed, and waits for an exclusive flock on it
+    // (held until the copy closes it), so that runs at once leave one run's whole document; hold no
+    // signals meanwhile, the wait has no end of its own. ELOOP when a symbolic link stands there now,
+    // ESTALE when the file is not the one of device dev and inode ino. Returns 0 or an errno value.
+    int open(const std::string& path, dev_t dev, ino_t ino);
+    // Copies the whole of from into the open file and closes it. The new length is reserved before
+    // the first old byte changes, so a full file system leaves the old content as it was (where the
+    // file system has no reservation call too). Returns 0 or an errno value.
+    int copy_into(const std::string& from);
+
+private:
+    int fd_ = -1;
+};
 
 // Reads a whole regular file of at most max_size bytes. Returns 0, or an errno
 // value (EISDIR for a folder, EINVAL for what is no regular file, EFBIG when larger).

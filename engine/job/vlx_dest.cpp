@@ -30,6 +30,15 @@ bool refused(int err)
     return err == EACCES || err == EPERM || err == EROFS;
 }
 
+// The in-place copy only writes, so a write-only file takes it as well; a file without write bits
+// is read-only even for root.
+bool can_write(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 [[noreturn]] void cannot_open(const std::string& dest, const char* why)
 {
     tk_log(3, "vlx_dest_file: %s %s", dest.c_str(), why);
@@ -85,6 +94,8 @@ vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : 
     }
     target_ = plat::resolve_links(dest);
     if (existed_) {
+        dev_ = st.st_dev;
+        ino_ = st.st_ino;
         mode_ = st.st_mode & 07777;
         uid_ = st.st_uid;
         gid_ = st.st_gid;
@@ -93,7 +104,7 @@ vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : 
     if (make_temp(folder_of(target_)))
         return;
     int err = errno;
-    if (existed_ && refused(err) && plat::can_open_file(target_, true)) {
+    if (existed_ && refused(err) && can_write(target_)) {
         how_ = copied_into;
         if (make_temp(plat::temp_dir()))
             return;
@@ -142,22 +153,42 @@ void vlx_dest_file::commit()
 {
     if (temp_.empty())
         return;
-    // A signal now waits until the document is whole in its place.
-    plat::signal_hold hold;
     // Whatever the names led to when the run began, the source itself is never replaced.
-    if (plat::same_file(target_, source_)) {
-        tk_log(3, "vlx_dest_file: %s is the source", target_.c_str());
-        throw tk_exception(TK_DEST_IS_SOURCE, 1);
-    }
+    auto not_the_source = [&] {
+        if (plat::same_file(target_, source_)) {
+            tk_log(3, "vlx_dest_file: %s is the source", target_.c_str());
+            throw tk_exception(TK_DEST_IS_SOURCE, 1);
+        }
+    };
     int err = 0;
-    if (how_ == copied_into) {
-        err = plat::copy_into(temp_, target_);
-    } else {
+    if (how_ == renamed_over) {
+        // A signal now waits until the document is whole in its place.
+        plat::signal_hold hold;
+        not_the_source();
         // The owner first: changing it clears the set-id bits the mode then restores.
         if (existed_ && ::chown(temp_.c_str(), uid_, gid_) != 0)
             (void)::chown(temp_.c_str(), uid_t(-1), gid_); // only the group, where the user may
         if (::chmod(temp_.c_str(), mode_) != 0 || std::rename(temp_.c_str(), target_.c_str()) != 0)
             err = errno;
+        // A sticky folder keeps another user's file from being replaced, not from being written.
+        if (err && existed_ && refused(err) && can_write(target_)) {
+            (void)::chmod(temp_.c_str(), 0600); // read back below, whatever mode the document has
+            how_ = copied_into;
+            err = 0;
+        }
+    }
+    if (how_ == copied_into) {
+        plat::in_place_file out;
+        // The wait for another run's lock comes before the signals are held: a signal still ends it.
+        // A name that now leads elsewhere (a link, another file, nothing) is refused as unopened.
+        if (int e = out.open(target_, dev_, ino_)) {
+            tk_log(3, "vlx_dest_file: %s cannot be opened as the file the run began with (errno %d)",
+                   target_.c_str(), e);
+            throw tk_exception(CANNOT_OPEN, 1);
+        }
+        plat::signal_hold hold;
+        not_the_source();
+        err = out.copy_into(temp_);
     }
     if (err) {
         tk_log(3, "vlx_dest_file: cannot put the document in %s (errno %d)", target_.c_str(), err);

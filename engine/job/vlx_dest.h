@@ -3,8 +3,9 @@
 // run neither leaves a truncated document nor destroys an older one. The file the destination
 // leads to keeps what it is: a symbolic link stays a link (its target gets the document), a device,
 // a FIFO or the file on a descriptor of this process is written directly, a file with other hard
-// links or in a folder closed to new files is overwritten in place at the end, and a replaced file
-// keeps its mode, owner and group.
+// links, in a folder closed to new files or one that may be written but not replaced (another
+// user's, in a sticky folder) is overwritten in place at the end, and a replaced file keeps its mode,
+// owner and group.
 #include "plat_tmpreg.h"
 
 #include <string>
@@ -47,6 +48,8 @@ private:
     std::string temp_;
     how_t how_ = written_directly;
     bool existed_ = false;
+    dev_t dev_ = 0; // the file found at the start, the only one written in place
+    ino_t ino_ = 0;
     mode_t mode_ = 0;
     uid_t uid_ = 0;
     gid_t gid_ = 0;

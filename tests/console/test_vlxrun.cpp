@@ -13,10 +13,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/mman.h>
+#include <linux/fs.h>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
@@ -35,30 +41,36 @@ protected:
     // Runs VLXRUN in the work folder with env added, after a command prefix, under a time limit: a
     // run that blocks is a failure, not a hung suite.
     vlxtest::proc_result run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {},
-                             const std::vector<std::string>& prefix = {})
+                             const std::vector<std::string>& prefix = {},
+                             const std::string& program = vlxtest::vlxrun_path())
+    {
+        return vlxtest::run_program(command(args, prefix, program), dir.path, env);
+    }
+    vlxtest::proc_result run_as(const vlxtest::OtherUser& user, const std::vector<std::string>& args,
+                                const std::map<std::string, std::string>& env = {})
+    {
+        return run(args, env, user.prefix, user.program);
+    }
+    // As run, where the file system has no fallocate.
+    vlxtest::proc_result run_without_fallocate(const std::vector<std::string>& args,
+                                               const std::map<std::string, std::string>& env = {},
+                                               const std::vector<std::string>& prefix = {},
+                                               const std::string& program = vlxtest::vlxrun_path())
+    {
+        return vlxtest::run_program_failing_call(SYS_fallocate, EOPNOTSUPP, command(args, prefix, program), dir.path,
+                                                 env);
+    }
+    static std::vector<std::string> command(const std::vector<std::string>& args,
+                                            const std::vector<std::string>& prefix, const std::string& program)
     {
         std::vector<std::string> argv = prefix;
-        argv.insert(argv.end(), {"timeout", "-s", "KILL", "120", vlxtest::vlxrun_path()});
+        argv.insert(argv.end(), {"timeout", "-s", "KILL", "120", program});
         argv.insert(argv.end(), args.begin(), args.end());
-        return vlxtest::run_program(argv, dir.path, env);
+        return argv;
     }
     vlxtest::TempDir dir{"vlxrun"};
     std::string src = dir / "report.pdf";
 };
-
-// A command prefix that runs VLXRUN as a user whom permission bits stop: none when this process is
-// one, setpriv to nobody when root and that works; nothing otherwise.
-bool unprivileged_prefix(std::vector<std::string>& prefix)
-{
-    if (geteuid() != 0) {
-        prefix = {};
-        return true;
-    }
-    prefix = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    std::vector<std::string> check = prefix;
-    check.insert(check.end(), {"test", "-x", vlxtest::vlxrun_path()});
-    return vlxtest::run_program(check).status == 0;
-}
 
 TEST(VlxrunUsage, TextIsExact)
 {
@@ -95,8 +107,8 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
     vlxtest::spit(dir / "log-doc.vlx", "[Generic settings]\r\nlogfile=report.doc\r\n");
     vlxtest::spit(dir / "keep.doc", "keep");
     // Root's 0644 FIFO to nobody; without root, one of ours that only its group may write.
-    std::vector<std::string> as_user;
-    const bool user_ok = unprivileged_prefix(as_user);
+    vlxtest::OtherUser user;
+    ASSERT_TRUE(user.ok) << user.why;
     ASSERT_EQ(mkfifo((dir / "ro-fifo.doc").c_str(), 0600), 0);
     ASSERT_EQ(chmod((dir / "ro-fifo.doc").c_str(), geteuid() == 0 ? 0644 : 0464), 0);
     ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
@@ -170,9 +182,7 @@ TEST_F(Vlxrun, FailuresExitWithTheirMessages)
         for (const std::string& a : r.args)
             named += " " + a.substr(0, 40);
         SCOPED_TRACE(named);
-        if (r.unprivileged && !user_ok)
-            continue; // root without a usable setpriv: no user whom the bits stop
-        vlxtest::proc_result got = run(r.args, r.env, r.unprivileged ? as_user : std::vector<std::string>{});
+        vlxtest::proc_result got = r.unprivileged ? run_as(user, r.args, r.env) : run(r.args, r.env);
         EXPECT_EQ(got.status, r.status);
         EXPECT_EQ(got.out, r.out);
         EXPECT_EQ(got.err, r.err);
@@ -329,13 +339,13 @@ TEST_F(Vlxrun, DestinationNamingADescriptorIsWrittenThroughIt)
 
     // A memfd, whose link shows "/memfd:NAME (deleted)": run as a user whom the root folder stops, so
     // a run that took that name makes no file there.
-    std::vector<std::string> as_user;
-    ASSERT_TRUE(unprivileged_prefix(as_user)) << "root, and no user whom permission bits stop";
+    vlxtest::OtherUser user;
+    ASSERT_TRUE(user.ok) << user.why;
     ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
     ASSERT_EQ(chmod(src.c_str(), 0644), 0);
     const int mem = memfd_create("vlx-dest", 0); // handed on to the run
     ASSERT_GE(mem, 0);
-    const vlxtest::proc_result r = run({"--src=report.pdf", "--dest=/dev/fd/" + std::to_string(mem)}, {}, as_user);
+    const vlxtest::proc_result r = run_as(user, {"--src=report.pdf", "--dest=/dev/fd/" + std::to_string(mem)});
     EXPECT_EQ(r.status, 0) << r.describe();
     std::string got(plain.size() + 1, '\0');
     got.resize(size_t(std::max<ssize_t>(0, pread(mem, got.data(), got.size(), 0))));
@@ -512,15 +522,21 @@ TEST_F(Vlxrun, FullFileSystemEndsTheRunWhereItFillsAndKeepsTheOldDocument)
     const size_t doc = fs_pages(plain.size());
 
     // In place: both names of a hard-linked "OLD" (one page), the temporary file beside them. The
-    // copy needs doc - 1 pages more than the doc + 1 in use, so it fits from 2 x doc pages on.
-    for (size_t pages : {2 * doc - 1, 2 * doc, 2 * doc + 1}) {
-        SCOPED_TRACE(std::to_string(pages) + " pages for a document of " + std::to_string(doc));
+    // copy needs doc - 1 pages more than the doc + 1 in use, so it fits from 2 x doc pages on; where
+    // the file system has no fallocate too.
+    const std::pair<size_t, bool> in_place[] = {
+        {2 * doc - 1, false}, {2 * doc, false}, {2 * doc + 1, false}, {2 * doc - 1, true}, {2 * doc, true}};
+    for (const auto& [pages, no_fallocate] : in_place) {
+        SCOPED_TRACE(std::to_string(pages) + " pages for a document of " + std::to_string(doc) +
+                     (no_fallocate ? ", no fallocate" : ""));
         const bool fits = pages >= 2 * doc;
         vlxtest::TmpfsMount fs("vlxfull", pages * 4096);
         ASSERT_NE(fs.path, "") << fs.why_not;
         vlxtest::spit(fs / "a.doc", "OLD");
         ASSERT_EQ(link((fs / "a.doc").c_str(), (fs / "b.doc").c_str()), 0);
-        const vlxtest::proc_result got = run({"--src=report.pdf", "--dest=" + fs / "a.doc"}, {{"TMPDIR", tmp}});
+        const std::vector<std::string> args = {"--src=report.pdf", "--dest=" + fs / "a.doc"};
+        const vlxtest::proc_result got =
+            no_fallocate ? run_without_fallocate(args, {{"TMPDIR", tmp}}) : run(args, {{"TMPDIR", tmp}});
         EXPECT_EQ(got.status, fits ? 0 : 255);
         EXPECT_EQ(got.out + got.err, fits ? "" : no_space);
         const std::string want = fits ? plain : "OLD";
@@ -571,74 +587,223 @@ TEST_F(Vlxrun, FullFileSystemEndsTheRunWhereItFillsAndKeepsTheOldDocument)
     EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
 }
 
-// Runs that overwrite one hard-linked destination in place at the same time leave exactly one
-// run's whole document, never one run's document with another's tail.
-TEST_F(Vlxrun, RacingRunsOntoOneHardLinkedDestinationLeaveOneRunsWholeDocument)
+// Waits (60 s at most) until /proc/locks lists the process waiting for a flock, true then, or until
+// it ends, false then with its wait status.
+bool waits_for_flock(int pid, int* status)
 {
-    const int runs = 8, rounds = 20;
-    // One page each, a noise picture of growing area: documents of 3 to 6 MB, so that the copies
-    // take long enough to overlap.
-    const int px = 240;
-    std::vector<std::uint8_t> rgb(size_t(px) * px * 3);
-    unsigned seed = 12345;
-    for (std::uint8_t& b : rgb)
-        b = std::uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
-    std::vector<std::string> single;
-    for (int i = 0; i < runs; ++i) {
-        vlxtest::PdfWriter w;
-        w.add_page().image(0, 0, 612.0 * (i + 5) / 12, 792, px, px, rgb);
-        const std::string name = "s" + std::to_string(i);
-        w.save(dir / (name + ".pdf"));
-        const vlxtest::proc_result r = run({"--src=" + name + ".pdf", "--dest=" + name + ".doc"});
-        ASSERT_EQ(r.status, 0) << r.describe();
-        single.push_back(vlxtest::slurp(dir / (name + ".doc")));
-        for (int j = 0; j < i; ++j)
-            ASSERT_NE(single[size_t(j)].size(), single.back().size());
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < give_up) {
+        std::istringstream locks(vlxtest::slurp("/proc/locks"));
+        for (std::string line; std::getline(locks, line);) {
+            // "1: -> FLOCK  ADVISORY  WRITE 31315 fe:00:10955390 0 EOF"
+            std::istringstream words(line);
+            std::string n, arrow, kind, advisory, how, holder;
+            words >> n >> arrow >> kind >> advisory >> how >> holder;
+            if (arrow == "->" && kind == "FLOCK" && holder == std::to_string(pid))
+                return true;
+        }
+        if (waitpid(pid, status, WNOHANG) == pid)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    const std::string script = "pids=; for i in 7 6 5 4 3 2 1 0; do "
-                               "timeout -s KILL 300 \"$0\" --src=s$i.pdf --dest=a.doc & pids=\"$pids $!\"; done; "
-                               "s=0; for p in $pids; do wait $p || s=$?; done; exit $s";
-    for (int round = 0; round < rounds; ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
-        std::remove((dir / "b.doc").c_str());
-        vlxtest::spit(dir / "a.doc", "OLD");
-        ASSERT_EQ(link((dir / "a.doc").c_str(), (dir / "b.doc").c_str()), 0);
-        const vlxtest::proc_result r = vlxtest::run_program({"sh", "-c", script, vlxtest::vlxrun_path()}, dir.path);
-        EXPECT_EQ(r.status, 0) << r.describe();
-        const std::string got = vlxtest::slurp(dir / "a.doc");
-        EXPECT_TRUE(std::find(single.begin(), single.end(), got) != single.end()) << got.size() << " bytes";
-        EXPECT_TRUE(vlxtest::slurp(dir / "b.doc") == got);
+    return false;
+}
+
+// Waits (seconds at most) for the process to end by itself; false when it has not, left running.
+bool ends_within(int pid, int seconds, int* status)
+{
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < give_up) {
+        if (waitpid(pid, status, WNOHANG) == pid)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+// A run that overwrites a hard-linked document in place waits for the lock of another writer of it
+// (here the test, holding it as a run in the middle of its copy would) before any byte changes; a
+// signal during the wait ends the run by that signal, the old document whole and no temporary file
+// left, and once the lock is let go the run puts its own whole document in place.
+TEST_F(Vlxrun, InPlaceCopyWaitsForAnotherWritersLockAndASignalStillEndsIt)
+{
+    ASSERT_EQ(run({"--src=report.pdf", "--dest=plain.doc"}).status, 0);
+    const std::string plain = vlxtest::slurp(dir / "plain.doc");
+    const std::string tmp = dir / "tmp", dest = dir / "a.doc";
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    vlxtest::spit(dest, "OLD");
+    ASSERT_EQ(link(dest.c_str(), (dir / "b.doc").c_str()), 0);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, 0}) {
+        SCOPED_TRACE(sig ? strsignal(sig) : "lock let go");
+        vlxtest::spit(dest, "OLD");
+        const int held = open(dest.c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(held, 0);
+        ASSERT_EQ(flock(held, LOCK_EX), 0);
+        const int pid = vlxtest::start_program(vlxtest::vlxrun_path(), {"--src=" + src, "--dest=" + dest}, dir.path, tmp);
+        ASSERT_GT(pid, 0);
+        int status = 0;
+        const bool waited = waits_for_flock(pid, &status);
+        EXPECT_TRUE(waited) << "the run did not wait for the lock: " << vlxtest::slurp(dir / "stdout");
+        EXPECT_EQ(vlxtest::slurp(dest), "OLD") << "written while another writer held the lock";
+        bool ended = !waited;
+        if (waited && sig) {
+            ASSERT_EQ(kill(pid, sig), 0);
+            ended = ends_within(pid, 30, &status);
+            EXPECT_TRUE(ended) << "the signal did not end the wait";
+        }
+        close(held);
+        if (!ended) {
+            ASSERT_TRUE(vlxtest::wait_for_end(pid, 120, &status));
+        }
+        if (sig) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+            EXPECT_EQ(vlxtest::slurp(dest), "OLD");
+        } else {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << vlxtest::slurp(dir / "stdout");
+            EXPECT_TRUE(vlxtest::slurp(dest) == plain) << vlxtest::slurp(dest).size() << " bytes";
+        }
+        EXPECT_EQ(vlxtest::slurp(dir / "b.doc"), vlxtest::slurp(dest));
         EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
+        EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+        vlxtest::remove_names_starting(dir.path, ".vellix-");
+        vlxtest::remove_names_starting(tmp, "");
     }
 }
 
-TEST_F(Vlxrun, WritableFileInAFolderClosedToNewFilesIsOverwrittenInPlace)
+// The in-place copy writes only into the file the run began with: a hard-linked destination swapped
+// during the run for a link to another file or for another file, or removed, is refused as a
+// destination that cannot be opened, and every file stays as it was.
+TEST_F(Vlxrun, HardLinkedDestinationSwappedDuringTheRunIsRefused)
 {
-    std::vector<std::string> as_user;
-    if (!unprivileged_prefix(as_user))
-        GTEST_SKIP() << "running as root and no unprivileged user is usable through setpriv";
-    const std::string tmp = dir / "tmp", closed = dir / "closed", dest = closed + "/out.doc";
+    vlxtest::write_long_pdf(dir / "long.pdf", 40);
+    const std::string tmp = dir / "tmp", dest = dir / "a.doc";
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    for (const std::string swapped_for : {"symbolic link", "hard link", "nothing"}) {
+        SCOPED_TRACE(swapped_for);
+        vlxtest::spit(dest, "OLD");
+        ASSERT_EQ(link(dest.c_str(), (dir / "b.doc").c_str()), 0);
+        vlxtest::spit(dir / "other.doc", "OTHER");
+        const int pid =
+            vlxtest::start_program(vlxtest::vlxrun_path(), {"--src=" + dir / "long.pdf", "--dest=" + dest}, dir.path, tmp);
+        ASSERT_GT(pid, 0);
+        // a page's picture is being written: the run checked its destination long ago
+        int status = 0;
+        bool seen = false, ended = false;
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!seen && !ended && std::chrono::steady_clock::now() < give_up) {
+            seen = !vlxtest::names_starting(tmp, "TMP").empty();
+            ended = !seen && waitpid(pid, &status, WNOHANG) == pid;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        ASSERT_TRUE(seen) << "no page picture seen: " << vlxtest::slurp(dir / "stdout");
+        const std::string swap = dir / "swap.doc";
+        if (swapped_for == "nothing") {
+            ASSERT_EQ(unlink(dest.c_str()), 0);
+        } else {
+            ASSERT_EQ(swapped_for[0] == 's' ? symlink("other.doc", swap.c_str())
+                                            : link((dir / "other.doc").c_str(), swap.c_str()),
+                      0);
+            ASSERT_EQ(rename(swap.c_str(), dest.c_str()), 0);
+        }
+        ASSERT_TRUE(vlxtest::wait_for_end(pid, 120, &status));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 255) << status;
+        EXPECT_EQ(vlxtest::slurp(dir / "stdout"), "Error:\nCannot open destination file\n");
+        EXPECT_EQ(vlxtest::slurp(dir / "other.doc"), "OTHER");
+        EXPECT_EQ(vlxtest::slurp(dir / "b.doc"), "OLD");
+        EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
+        EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+        for (const char* name : {"a.doc", "b.doc", "other.doc"})
+            std::remove((dir / name).c_str());
+    }
+}
+
+// Sets or clears a folder's immutable flag (chattr +i); false where the file system or the user
+// cannot.
+bool set_immutable(const std::string& folder, bool on)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return ok;
+}
+
+// A writable file that cannot be replaced is overwritten in place: in a folder that takes no new
+// file (by its mode, or an immutable one that refuses with EPERM), another user's file in a sticky
+// folder, and a write-only hard-linked document where the file system has no fallocate. It keeps
+// its inode, links, mode and owner, and no temporary file is left.
+TEST_F(Vlxrun, WritableFileThatCannotBeReplacedIsOverwrittenInPlace)
+{
+    vlxtest::OtherUser user;
+    ASSERT_TRUE(user.ok) << user.why;
+    ASSERT_EQ(run({"--src=report.pdf", "--dest=plain.doc"}).status, 0);
+    const std::string plain = vlxtest::slurp(dir / "plain.doc");
+    const std::string tmp = dir / "tmp";
     ASSERT_EQ(mkdir(tmp.c_str(), 0777), 0);
-    ASSERT_EQ(mkdir(closed.c_str(), 0755), 0);
-    vlxtest::spit(dest, "old document");
-    ASSERT_EQ(chmod(dest.c_str(), 0666), 0);
     ASSERT_EQ(chmod(tmp.c_str(), 0777), 0);
     ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
     ASSERT_EQ(chmod(src.c_str(), 0644), 0);
-    ASSERT_EQ(chmod(closed.c_str(), geteuid() == 0 ? 0755 : 0555), 0); // root owns it: closed to nobody
-    struct stat before;
-    ASSERT_EQ(stat(dest.c_str(), &before), 0);
-
-    vlxtest::proc_result r = run({"--src=report.pdf", "--dest=" + dest}, {{"TMPDIR", tmp}}, as_user);
-    chmod(closed.c_str(), 0755);
-    ASSERT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_EQ(vlxtest::slurp(dest).rfind("{\\rtf", 0), 0u);
-    struct stat after;
-    ASSERT_EQ(stat(dest.c_str(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(vlxtest::mode_of(dest), 0666u);
-    EXPECT_EQ(vlxtest::names_starting(closed, ""), std::vector<std::string>{"out.doc"});
-    EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+    const struct {
+        const char* folder;
+        mode_t folder_mode, file_mode;
+        bool immutable, users_file, linked, no_fallocate, as_user;
+    } rows[] = {
+        // root owns it: closed to nobody; without root, closed to us by its mode
+        {"closed", user.other ? 0755u : 0555u, 0666, false, false, false, false, true},
+        {"immutable", 0755, 0644, true, false, false, false, false},
+        {"sticky", 01777, 0622, false, false, false, false, true}, // nobody may only write it
+        // the C library's stand-in for a missing fallocate reads the file
+        {"open", 0777, 0200, false, true, true, true, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.folder);
+        if ((r.immutable || r.folder_mode == 01777) && geteuid() != 0)
+            continue; // only root may make a folder immutable, or a file another user's
+        const std::string folder = dir / r.folder, dest = folder + "/out.doc";
+        ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+        vlxtest::spit(dest, std::string(100000, 'o')); // more blocks than one for the C library to look into
+        if (r.linked) {
+            ASSERT_EQ(link(dest.c_str(), (folder + "/link.doc").c_str()), 0);
+        }
+        if (r.users_file) {
+            ASSERT_EQ(chown(dest.c_str(), user.uid, user.gid), 0);
+        }
+        ASSERT_EQ(chmod(dest.c_str(), r.file_mode), 0);
+        ASSERT_EQ(chmod(folder.c_str(), r.folder_mode), 0);
+        if (r.immutable && !set_immutable(folder, true)) {
+            ADD_FAILURE() << "this file system cannot make a folder immutable";
+            continue;
+        }
+        struct stat before;
+        ASSERT_EQ(stat(dest.c_str(), &before), 0);
+        const std::vector<std::string> args = {"--src=" + src, "--dest=" + dest};
+        const std::vector<std::string> prefix = r.as_user ? user.prefix : std::vector<std::string>{};
+        const std::string program = r.as_user ? user.program : vlxtest::vlxrun_path();
+        const vlxtest::proc_result got = r.no_fallocate ? run_without_fallocate(args, {{"TMPDIR", tmp}}, prefix, program)
+                                                        : run(args, {{"TMPDIR", tmp}}, prefix, program);
+        if (r.immutable)
+            set_immutable(folder, false);
+        chmod(folder.c_str(), 0755);
+        EXPECT_EQ(got.status, 0) << got.describe();
+        EXPECT_EQ(got.out + got.err, "");
+        struct stat after;
+        ASSERT_EQ(stat(dest.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_mode & 07777, r.file_mode);
+        chmod(dest.c_str(), 0644); // readable for the checks without root
+        EXPECT_TRUE(vlxtest::slurp(dest) == plain) << vlxtest::slurp(dest).substr(0, 60);
+        const std::vector<std::string> names = {"link.doc", "out.doc"};
+        EXPECT_EQ(vlxtest::names_starting(folder, ""), std::vector<std::string>(names.begin() + !r.linked, names.end()));
+        EXPECT_EQ(vlxtest::slurp(folder + "/link.doc"), r.linked ? vlxtest::slurp(dest) : "");
+        EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+    }
 }
 
 TEST_F(Vlxrun, ProfileLogFileGetsTheLinesFromBeforeTheNamesWereKnown)

@@ -9,9 +9,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <cstddef>
 #include <fcntl.h>
 #include <filesystem>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
@@ -45,20 +49,101 @@ std::string proc_result::describe() const
            "\n--- stderr (start) ---\n" + err.substr(0, 2000);
 }
 
-proc_result run_program(const std::vector<std::string>& argv, const std::string& cwd,
-                        const std::map<std::string, std::string>& env)
+namespace {
+
+// The shell command that runs argv in cwd with env added, its input empty and its error output in
+// the folder io.
+std::string shell_command(const std::vector<std::string>& argv, const std::string& cwd,
+                          const std::map<std::string, std::string>& env, const TempDir& io)
 {
-    TempDir io("vlxio");
     spit(io / "in", "");
     std::string cmd = (cwd.empty() ? "" : "cd '" + cwd + "' && ") + "env";
     for (const auto& kv : env)
         cmd += " '" + kv.first + "=" + kv.second + "'";
     for (const std::string& a : argv)
         cmd += " '" + a + "'";
+    return cmd + " <'" + io / "in" + "' 2>'" + io / "err" + "'";
+}
+
+} // namespace
+
+proc_result run_program(const std::vector<std::string>& argv, const std::string& cwd,
+                        const std::map<std::string, std::string>& env)
+{
+    TempDir io("vlxio");
     proc_result r;
-    r.out = command_output(cmd + " <'" + io / "in" + "' 2>'" + io / "err" + "'", &r.status);
+    r.out = command_output(shell_command(argv, cwd, env, io), &r.status);
     r.err = slurp(io / "err");
     return r;
+}
+
+proc_result run_program_failing_call(long nr, int err, const std::vector<std::string>& argv,
+                                     const std::string& cwd, const std::map<std::string, std::string>& env)
+{
+    TempDir io("vlxio");
+    const std::string cmd = shell_command(argv, cwd, env, io) + " >'" + io / "out" + "'";
+    sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, unsigned(nr), 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (unsigned(err) & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog filter{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
+    proc_result r;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0)
+            execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int st = 0;
+    while (pid > 0 && waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+    }
+    r.status = pid > 0 && WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.out = slurp(io / "out");
+    r.err = slurp(io / "err");
+    return r;
+}
+
+OtherUser::OtherUser(const std::string& prog) : program(prog)
+{
+    uid = geteuid();
+    gid = getegid();
+    if (uid != 0) {
+        ok = true;
+        return;
+    }
+    other = true;
+    uid = gid = 65534;
+    prefix = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    std::string tmpl = "/tmp/vlxuserXXXXXX";
+    if (!mkdtemp(tmpl.data())) {
+        why = "no folder for the program's copy";
+        return;
+    }
+    folder_ = tmpl;
+    program = folder_ + "/" + std::filesystem::path(prog).filename().string();
+    std::error_code ec;
+    std::filesystem::copy_file(prog, program, ec);
+    if (ec || chmod(folder_.c_str(), 0755) != 0 || chmod(program.c_str(), 0755) != 0) {
+        why = "cannot copy " + prog + " to " + program;
+        return;
+    }
+    // through env: setpriv itself may still find a program in a private folder
+    std::vector<std::string> argv = prefix;
+    argv.insert(argv.end(), {"env", program, "--help"});
+    const proc_result r = run_program(argv, folder_);
+    ok = r.status != 126 && r.status != 127 && r.err.rfind("setpriv:", 0) != 0 && !(r.out + r.err).empty();
+    if (!ok)
+        why = "nobody cannot run " + program + " through setpriv: " + r.describe();
+}
+
+OtherUser::~OtherUser()
+{
+    if (folder_.empty())
+        return;
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
 }
 
 std::string vlxrun_path() { return VLX_BINARY_DIR "/console/VLXRUN"; }

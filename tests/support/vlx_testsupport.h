@@ -138,6 +138,10 @@ struct proc_result {
 // standard input is an empty file, its output and error output are returned.
 proc_result run_program(const std::vector<std::string>& argv, const std::string& cwd = "",
                         const std::map<std::string, std::string>& env = {});
+// As run_program, with the system call nr failing with err (a seccomp filter, taken on across exec)
+// in the programs it runs, as on a file system or kernel without that call.
+proc_result run_program_failing_call(long nr, int err, const std::vector<std::string>& argv,
+                                     const std::string& cwd = "", const std::map<std::string, std::string>& env = {});
 // The console program of the build under test.
 std::string vlxrun_path();
 
@@ -149,6 +153,28 @@ extern const int reader_seconds;
 // the document, stopped it.
 std::string lo_convert(const std::vector<std::string>& inputs, const std::string& fmt,
                        const std::string& outdir, const std::string& work);
+
+// A user whom permission bits stop, to run a program as. As root, nobody through setpriv, the
+// program copied into a folder of its own that nobody can reach (the build may sit in a private
+// folder); ok is false, with why, when that user cannot run it: a test then fails, as skipping would
+// test nothing. Otherwise this process's own user, whom the bits stop already.
+class OtherUser {
+public:
+    explicit OtherUser(const std::string& program = vlxrun_path());
+    ~OtherUser();
+    OtherUser(const OtherUser&) = delete;
+    OtherUser& operator=(const OtherUser&) = delete;
+
+    bool ok = false;
+    std::string why;
+    bool other = false;              // another user than this process's: nobody, run by root
+    unsigned uid = 0, gid = 0;       // that user's ids
+    std::vector<std::string> prefix; // the command that runs what follows as that user
+    std::string program;             // the program, where that user can run it
+
+private:
+    std::string folder_;
+};
 
 // Starts program (no shell) with every signal at its default but the ones in ignored, which it
 // starts ignoring (a caller that ignores one would pass that on), and TMPDIR set to tmpdir; its

@@ -16,9 +16,23 @@ bool can_open_file(const std::string& path, bool write, int* err = nullptr);
 // else the same normalised absolute path. Empty names never match.
 bool same_file(const std::string& a, const std::string& b);
 
-// Creates an empty, unique file "TMPxxxxxx" (mode 0600) in $TMPDIR, else /tmp.
-// Returns its name, or an empty text with *err set to errno.
-std::string make_temp_file(int* err);
+// Creates the new file name in the folder open as folder (AT_FDCWD: the current one), never through
+// a link, open for reading and writing and private to its owner (mode 0600 whatever the umask).
+// Returns the descriptor, or -1 with errno set.
+int create_private_file(int folder, const std::string& name);
+
+// Creates an empty, unique file "TMPxxxxxx" in $TMPDIR, else /tmp, as create_private_file does.
+// Returns the descriptor with the file's name in name, or -1 with errno set.
+int make_temp_file(std::string& name);
+
+// True when name in the folder open as folder is, itself and not through a link, the file open as fd.
+bool names_file(int folder, const std::string& name, int fd);
+
+// Gives the file open as to the extended attributes of the file from (its ACL among them, a link
+// itself and not its target) and takes away those it has that from lacks. Returns the mode to give
+// to: mode, less the owning group's rights that from's ACL withheld when that ACL could not be
+// copied, so no one gains access.
+mode_t copy_attributes(const std::string& from, int to, mode_t mode);
 
 // Writes all of data to fd, going on after interrupted and partial writes.
 // Returns 0 or an errno value.
@@ -37,10 +51,11 @@ std::string resolve_links(const std::string& path);
 // it leads.
 bool follow_link(const std::string& path, std::string& next);
 
-// Copies the whole of from into the existing file to, which keeps its inode, links, owner and mode.
+// Copies the whole of the file open as from (read from its start) into the existing file to, which
+// keeps its inode, links, owner and mode.
 // Holds an exclusive flock on to throughout, and reserves the new length before the first old byte
 // changes, so a full file system leaves the old content as it was. Returns 0 or an errno value.
-int copy_into(const std::string& from, const std::string& to);
+int copy_into(int from, const std::string& to);
 
 // Reads a whole regular file of at most max_size bytes. Returns 0, or an errno
 // value (EISDIR for a folder, EINVAL for what is no regular file, EFBIG when larger).

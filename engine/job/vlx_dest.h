@@ -35,6 +35,9 @@ public:
     const std::string& path() const { return temp_.empty() ? target_ : temp_; }
     // The temporary file (mode 0600 until the commit), empty when there is none.
     const std::string& temp_path() const { return temp_; }
+    // The temporary file open for reading and writing, -1 when there is none: the document is
+    // written through it, since the name may lead elsewhere once the folder's owner has changed it.
+    int fd() const { return fd_; }
     // Puts the finished document in place, with its final mode.
     void commit();
 
@@ -45,6 +48,9 @@ private:
     std::string target_;
     std::string source_;
     std::string temp_;
+    std::string temp_name_; // temp_ in the folder open as folder_
+    int folder_ = -1;
+    int fd_ = -1;
     how_t how_ = written_directly;
     bool existed_ = false;
     mode_t mode_ = 0;

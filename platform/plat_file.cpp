@@ -224,8 +224,9 @@ mode_t copy_attributes(const std::string& from, int to, mode_t mode)
 {
     std::string list, value;
     if (!read_attr([&](char* b, size_t n) { return ::llistxattr(from.c_str(), b, n); }, list))
-        // Without attributes there is no ACL; unread ones may hold one that narrows the group class.
-        return errno == ENOTSUP ? mode : mode & ~mode_t(070);
+        // Without attributes (or a file) there is no ACL; unread ones may hold one that narrows the
+        // group class.
+        return errno == ENOTSUP || errno == ENOENT || errno == ENOTDIR ? mode : mode & ~mode_t(070);
     const std::vector<std::string> names = attr_names(list);
     // What the new file got from its folder (a default ACL) and the old one had not goes first.
     if (read_attr([&](char* b, size_t n) { return ::flistxattr(to, b, n); }, list))

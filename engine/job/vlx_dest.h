@@ -4,7 +4,7 @@
 // leads to keeps what it is: a symbolic link stays a link (its target gets the document), a device,
 // a FIFO or the file on a descriptor of this process is written directly, a file with other hard
 // links or in a folder closed to new files is overwritten in place at the end, and a replaced file
-// keeps its mode, owner and group.
+// keeps its mode, owner, group and extended attributes (its ACL among them).
 #include "plat_tmpreg.h"
 
 #include <string>

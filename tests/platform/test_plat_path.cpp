@@ -65,9 +65,14 @@ TEST(Files, AttributesThatCannotBeCopiedGiveNoOneMoreAccess)
         close(fd);
         EXPECT_TRUE(vlxtest::xattr_of(copy, "system.posix_acl_access") == acl);
     }
-    // nothing to copy
+    // nothing to copy: no attributes, no file
     vlxtest::spit(dir / "plain", "x");
     EXPECT_EQ(plat::copy_attributes(dir / "plain", p[1], 0664), 0664u);
+    EXPECT_EQ(plat::copy_attributes(dir / "none", p[1], 0664), 0664u);
+    EXPECT_EQ(plat::copy_attributes(dir / "plain/none", p[1], 0664), 0664u);
+    // attributes that cannot be listed may hold an ACL
+    ASSERT_EQ(symlink("loop", (dir / "loop").c_str()), 0);
+    EXPECT_EQ(plat::copy_attributes(dir / "loop/f", p[1], 0664), 0604u);
     close(p[0]);
     close(p[1]);
 }

@@ -698,8 +698,8 @@ int swap_for_link(int in, const std::string& folder, const std::string& target, 
 
 // Root converting beside a PDF in a folder another user owns (without root, one of our own
 // swaps): that user puts a link to a file of root's in place of the temporary document the moment
-// it appears. Nothing is written, owned or opened up through the link, and the link is not put in
-// the document's place.
+// it appears. Nothing is written, read, owned or opened up through the link, and the link is not put
+// in the document's place.
 TEST_F(Vlxrun, TemporaryDocumentSwappedForALinkChangesNoFileElsewhere)
 {
     const bool root = geteuid() == 0;
@@ -715,14 +715,23 @@ TEST_F(Vlxrun, TemporaryDocumentSwappedForALinkChangesNoFileElsewhere)
     ASSERT_EQ(chmod(victim.c_str(), 0600), 0);
     struct stat before;
     ASSERT_EQ(lstat(victim.c_str(), &before), 0);
-    for (unsigned old_mode : {0u, 0640u}) { // 0: no old document
-        SCOPED_TRACE(old_mode);
+    // {the old document's mode (0: none), a second hard link to it}: a plain one is replaced and the
+    // run fails; a hard-linked one is overwritten in place from what the run wrote, not from the link
+    const struct {
+        unsigned old_mode;
+        bool linked;
+    } rows[] = {{0, false}, {0640, false}, {0640, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.old_mode) + (row.linked ? " hard-linked" : ""));
         std::remove(dest.c_str());
-        if (old_mode) {
+        std::remove((home + "/other.doc").c_str());
+        if (row.old_mode) {
             vlxtest::spit(dest, "old");
             ASSERT_EQ(chown(dest.c_str(), uid, gid), 0);
-            ASSERT_EQ(chmod(dest.c_str(), old_mode), 0);
+            ASSERT_EQ(chmod(dest.c_str(), row.old_mode), 0);
         }
+        if (row.linked)
+            ASSERT_EQ(link(dest.c_str(), (home + "/other.doc").c_str()), 0);
         const int in = inotify_init1(IN_CLOEXEC);
         ASSERT_GE(in, 0);
         ASSERT_GE(inotify_add_watch(in, home.c_str(), IN_CREATE), 0);
@@ -735,8 +744,8 @@ TEST_F(Vlxrun, TemporaryDocumentSwappedForALinkChangesNoFileElsewhere)
         int status = -1;
         ASSERT_TRUE(vlxtest::wait_for_end(swapper, 150, &status));
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "no swap: " << status;
-        EXPECT_EQ(r.status, 255) << r.describe();
-        EXPECT_EQ(r.out, "Error:\nCannot open destination file\n");
+        EXPECT_EQ(r.status, row.linked ? 0 : 255) << r.describe();
+        EXPECT_EQ(r.out, row.linked ? "" : "Error:\nCannot open destination file\n");
         const std::string held = vlxtest::slurp(victim);
         EXPECT_TRUE(held == "secret") << "written through the link: " << held.substr(0, 40);
         struct stat after;
@@ -745,10 +754,14 @@ TEST_F(Vlxrun, TemporaryDocumentSwappedForALinkChangesNoFileElsewhere)
         EXPECT_EQ(after.st_gid, before.st_gid);
         EXPECT_EQ(after.st_mode, before.st_mode);
         struct stat st;
-        if (old_mode) {
+        const std::string doc = vlxtest::slurp(dest);
+        if (row.linked) {
+            EXPECT_EQ(doc.rfind("{\\rtf", 0), 0u) << "read through the link: " << doc.substr(0, 40);
+            EXPECT_TRUE(vlxtest::slurp(home + "/other.doc") == doc);
+        } else if (row.old_mode) {
             ASSERT_EQ(lstat(dest.c_str(), &st), 0);
             EXPECT_TRUE(S_ISREG(st.st_mode));
-            EXPECT_TRUE(vlxtest::slurp(dest) == "old") << vlxtest::slurp(dest).substr(0, 40);
+            EXPECT_TRUE(doc == "old") << doc.substr(0, 40);
         } else {
             EXPECT_NE(lstat(dest.c_str(), &st), 0) << "a document was put in place";
         }

@@ -6,9 +6,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <endian.h>
 #include <fcntl.h>
+#include <linux/posix_acl.h>
+#include <linux/posix_acl_xattr.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -129,19 +134,115 @@ bool same_file(const std::string& a, const std::string& b)
     return full_path(a, fa) && full_path(b, fb) && resolved_folder(fa) == resolved_folder(fb);
 }
 
-std::string make_temp_file(int* err)
+int create_private_file(int folder, const std::string& name)
+{
+    int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        (void)::fchmod(fd, 0600); // the umask may have taken the owner's own bits
+    return fd;
+}
+
+int make_temp_file(std::string& name)
 {
     std::string tmpl = temp_dir() + "/TMPXXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back('\0');
     int fd = ::mkostemp(buf.data(), O_CLOEXEC);
-    if (fd < 0) {
-        if (err)
-            *err = errno;
-        return "";
+    if (fd < 0)
+        return -1;
+    (void)::fchmod(fd, 0600); // the umask may have taken the owner's own bits
+    name = buf.data();
+    return fd;
+}
+
+bool names_file(int folder, const std::string& name, int fd)
+{
+    struct stat a, b;
+    return ::fstatat(folder, name.c_str(), &a, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+namespace {
+
+// Reads what call(buffer, size) (a listxattr or getxattr call) gives into out, growing the buffer
+// while the attribute grows under it. False with errno set when it fails.
+template <class F> bool read_attr(F call, std::string& out)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ssize_t n = call(nullptr, 0);
+        if (n < 0)
+            return false;
+        out.assign(size_t(n), '\0');
+        if (n == 0)
+            return true;
+        n = call(&out[0], out.size());
+        if (n >= 0) {
+            out.resize(size_t(n));
+            return true;
+        }
+        if (errno != ERANGE)
+            return false;
     }
-    ::close(fd);
-    return buf.data();
+    return false;
+}
+
+// The names of a list from listxattr.
+std::vector<std::string> attr_names(const std::string& list)
+{
+    std::vector<std::string> names;
+    for (size_t at = 0; at < list.size();) {
+        size_t end = std::min(list.find('\0', at), list.size());
+        if (end > at)
+            names.push_back(list.substr(at, end - at));
+        at = end + 1;
+    }
+    return names;
+}
+
+const char* const ACCESS_ACL = "system.posix_acl_access";
+
+// The group-class bits that give the owning group what an access ACL gives it: its own entry less
+// what the mask takes. None for a value that cannot be read.
+mode_t owning_group_bits(const std::string& acl)
+{
+    unsigned group = 0, mask = 7;
+    for (size_t at = sizeof(posix_acl_xattr_header); at + sizeof(posix_acl_xattr_entry) <= acl.size();
+         at += sizeof(posix_acl_xattr_entry)) {
+        posix_acl_xattr_entry e;
+        std::memcpy(&e, acl.data() + at, sizeof e);
+        if (le16toh(e.e_tag) == ACL_GROUP_OBJ)
+            group = le16toh(e.e_perm) & 7;
+        else if (le16toh(e.e_tag) == ACL_MASK)
+            mask = le16toh(e.e_perm) & 7;
+    }
+    return mode_t((group & mask) << 3);
+}
+
+} // namespace
+
+mode_t copy_attributes(const std::string& from, int to, mode_t mode)
+{
+    std::string list, value;
+    if (!read_attr([&](char* b, size_t n) { return ::llistxattr(from.c_str(), b, n); }, list))
+        // Without attributes (or a file) there is no ACL; unread ones may hold one that narrows the
+        // group class.
+        return errno == ENOTSUP || errno == ENOENT || errno == ENOTDIR ? mode : mode & ~mode_t(070);
+    const std::vector<std::string> names = attr_names(list);
+    // What the new file got from its folder (a default ACL) and the old one had not goes first.
+    if (read_attr([&](char* b, size_t n) { return ::flistxattr(to, b, n); }, list))
+        for (const std::string& name : attr_names(list))
+            if (std::find(names.begin(), names.end(), name) == names.end())
+                (void)::fremovexattr(to, name.c_str());
+    for (const std::string& name : names) {
+        value.clear();
+        bool read = read_attr([&](char* b, size_t n) { return ::lgetxattr(from.c_str(), name.c_str(), b, n); }, value);
+        if (read && ::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) == 0)
+            continue;
+        // Without its ACL the group class would give the owning group the mask's rights.
+        if (name == ACCESS_ACL)
+            mode = (mode & ~mode_t(070)) | (read ? owning_group_bits(value) : 0);
+    }
+    return mode;
 }
 
 int write_file_atomic(const std::string& path, const std::string& data, mode_t mode)
@@ -304,12 +405,11 @@ int in_place_file::open(const std::string& path, dev_t dev, ino_t ino)
     return lock_exclusive(fd_);
 }
 
-int in_place_file::copy_into(const std::string& from)
+int in_place_file::copy_into(int in)
 {
     if (fd_ < 0)
         return EBADF;
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    int e = in < 0 ? errno : 0;
+    int e = ::lseek(in, 0, SEEK_SET) < 0 ? errno : 0;
     struct stat src, dst;
     if (!e && (::fstat(in, &src) != 0 || ::fstat(fd_, &dst) != 0))
         e = errno;
@@ -328,8 +428,6 @@ int in_place_file::copy_into(const std::string& from)
     if (::close(fd_) != 0 && !e)
         e = errno;
     fd_ = -1;
-    if (in >= 0)
-        ::close(in);
     return e;
 }
 

@@ -16,9 +16,23 @@ bool can_open_file(const std::string& path, bool write, int* err = nullptr);
 // else the same normalised absolute path. Empty names never match.
 bool same_file(const std::string& a, const std::string& b);
 
-// Creates an empty, unique file "TMPxxxxxx" (mode 0600) in $TMPDIR, else /tmp.
-// Returns its name, or an empty text with *err set to errno.
-std::string make_temp_file(int* err);
+// Creates the new file name in the folder open as folder (AT_FDCWD: the current one), never through
+// a link, open for reading and writing and private to its owner (mode 0600 whatever the umask).
+// Returns the descriptor, or -1 with errno set.
+int create_private_file(int folder, const std::string& name);
+
+// Creates an empty, unique file "TMPxxxxxx" in $TMPDIR, else /tmp, as create_private_file does.
+// Returns the descriptor with the file's name in name, or -1 with errno set.
+int make_temp_file(std::string& name);
+
+// True when name in the folder open as folder is, itself and not through a link, the file open as fd.
+bool names_file(int folder, const std::string& name, int fd);
+
+// Gives the file open as to the extended attributes of the file from (its ACL among them, a link
+// itself and not its target) and takes away those it has that from lacks. Returns the mode to give
+// to: mode, less the owning group's rights that from's ACL withheld when that ACL could not be
+// copied, so no one gains access.
+mode_t copy_attributes(const std::string& from, int to, mode_t mode);
 
 // Writes all of data to fd, going on after interrupted and partial writes.
 // Returns 0 or an errno value.
@@ -51,10 +65,11 @@ public:
     // signals meanwhile, the wait has no end of its own. ELOOP when a symbolic link stands there now,
     // ESTALE when the file is not the one of device dev and inode ino. Returns 0 or an errno value.
     int open(const std::string& path, dev_t dev, ino_t ino);
-    // Copies the whole of from into the open file and closes it. The new length is reserved before
+    // Copies the whole of the file open as from (read from its start) into the open file and closes
+    // it; from stays open. The new length is reserved before
     // the first old byte changes, so a full file system leaves the old content as it was (where the
     // file system has no reservation call too). Returns 0 or an errno value.
-    int copy_into(const std::string& from);
+    int copy_into(int from);
 
 private:
     int fd_ = -1;

@@ -80,6 +80,11 @@ FILE* open_checked_stream(const std::string& path, const char* mode, int* first_
     int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0)
         return nullptr;
+    return checked_stream(fd, mode, first_error);
+}
+
+FILE* checked_stream(int fd, const char* mode, int* first_error)
+{
     *first_error = 0;
     auto* cookie = new checked_fd{fd, first_error};
     FILE* f = ::fopencookie(cookie, mode, {read_fd, write_fd, seek_fd, close_fd});

@@ -10,5 +10,8 @@ namespace plat {
 // read back), always binary. The errno of the first failed write or close lands in *first_error,
 // which must outlive the stream. Returns null with errno set when the file cannot be opened.
 FILE* open_checked_stream(const std::string& path, const char* mode, int* first_error);
+// The same stream on the open descriptor fd, which it takes over: closed with the stream, or at
+// once when no stream can be made.
+FILE* checked_stream(int fd, const char* mode, int* first_error);
 
 } // namespace plat

@@ -30,13 +30,13 @@ std::string tk_get_module_dir()
     return tk_file_name(tk_get_module_file_name()).get_dir();
 }
 
-std::string tk_get_temp_file_name()
+std::string tk_get_temp_file_name(int& fd)
 {
     tk_log(1, "tk_get_temp_file_name");
-    int err = 0;
-    std::string name = plat::make_temp_file(&err);
-    if (name.empty())
-        throw tk_exception_ex(err);
+    std::string name;
+    fd = plat::make_temp_file(name);
+    if (fd < 0)
+        throw tk_exception_ex(errno);
     tk_log(2, "tk_get_temp_file_name returns %s", name.c_str());
     return name;
 }

@@ -13,9 +13,10 @@ extern const char* const TK_SUPPORT_ADDRESS;
 std::string tk_get_module_file_name();
 std::string tk_get_module_dir();
 
-// Creates a new empty file with an unpredictable name and returns its name;
-// throws tk_exception_ex when it cannot.
-std::string tk_get_temp_file_name();
+// Creates a new empty file with an unpredictable name, readable and writable by its owner alone,
+// and returns its name, fd holding it open for reading and writing (the caller closes it); throws
+// tk_exception_ex when it cannot.
+std::string tk_get_temp_file_name(int& fd);
 
 // The user's documents folder, or the empty text when unknown.
 std::string tk_get_user_home_path();

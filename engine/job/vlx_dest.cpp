@@ -116,37 +116,49 @@ vlx_dest_file::vlx_dest_file(const std::string& dest, const std::string& src) : 
 
 bool vlx_dest_file::make_temp(const std::string& folder)
 {
+    // Every later step works in this folder, whatever its name comes to lead to.
+    int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return false;
     std::random_device rd;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[32];
-        std::snprintf(name, sizeof name, "/.vellix-%08x%08x.tmp", rd(), rd());
-        std::string candidate = folder + name;
+        std::snprintf(name, sizeof name, ".vellix-%08x%08x.tmp", rd(), rd());
         // recorded before a signal can end the process, so none is left behind
         plat::signal_hold hold;
         // The temporary file may hold the text of a protected document: private from its creation
         // until the commit gives it the document's mode.
-        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        int fd = plat::create_private_file(dir, name);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
+            int err = errno;
+            ::close(dir);
+            errno = err;
             return false;
         }
-        (void)::fchmod(fd, 0600); // writable by us whatever the umask
-        ::close(fd);
         if (!existed_)
             mode_ = plat::new_file_mode();
-        temp_ = candidate;
+        fd_ = fd;
+        folder_ = dir;
+        temp_name_ = name;
+        temp_ = folder + "/" + name;
         record_.record(temp_);
         return true;
     }
+    ::close(dir);
     errno = EEXIST;
     return false;
 }
 
 vlx_dest_file::~vlx_dest_file()
 {
+    if (fd_ >= 0)
+        ::close(fd_);
     if (!temp_.empty())
-        ::unlink(temp_.c_str());
+        ::unlinkat(folder_, temp_name_.c_str(), 0);
+    if (folder_ >= 0)
+        ::close(folder_);
 }
 
 void vlx_dest_file::commit()
@@ -165,14 +177,23 @@ void vlx_dest_file::commit()
         // A signal now waits until the document is whole in its place.
         plat::signal_hold hold;
         not_the_source();
-        // The owner first: changing it clears the set-id bits the mode then restores.
-        if (existed_ && ::chown(temp_.c_str(), uid_, gid_) != 0)
-            (void)::chown(temp_.c_str(), uid_t(-1), gid_); // only the group, where the user may
-        if (::chmod(temp_.c_str(), mode_) != 0 || std::rename(temp_.c_str(), target_.c_str()) != 0)
+        // Only through the descriptor: the folder's owner may have put a link under the name.
+        mode_t mode = mode_;
+        if (existed_) {
+            // The owner first: changing it clears the set-id bits the mode then restores.
+            if (::fchown(fd_, uid_, gid_) != 0)
+                (void)::fchown(fd_, uid_t(-1), gid_); // only the group, where the user may
+            mode = plat::copy_attributes(target_, fd_, mode_);
+        }
+        if (::fchmod(fd_, mode) != 0)
+            err = errno;
+        else if (!plat::names_file(folder_, temp_name_, fd_))
+            cannot_open(target_, "lost its temporary file to another one");
+        else if (::renameat(folder_, temp_name_.c_str(), folder_, target_.substr(target_.rfind('/') + 1).c_str()) != 0)
             err = errno;
         // A sticky folder keeps another user's file from being replaced, not from being written.
         if (err && existed_ && refused(err) && can_write(target_)) {
-            (void)::chmod(temp_.c_str(), 0600); // read back below, whatever mode the document has
+            (void)::fchmod(fd_, 0600); // private again until it is removed
             how_ = copied_into;
             err = 0;
         }
@@ -188,14 +209,14 @@ void vlx_dest_file::commit()
         }
         plat::signal_hold hold;
         not_the_source();
-        err = out.copy_into(temp_);
+        err = out.copy_into(fd_);
     }
     if (err) {
         tk_log(3, "vlx_dest_file: cannot put the document in %s (errno %d)", target_.c_str(), err);
         throw tk_exception_ex(err);
     }
     if (how_ == copied_into)
-        ::unlink(temp_.c_str());
+        ::unlinkat(folder_, temp_name_.c_str(), 0);
     record_.forget();
     temp_.clear();
 }

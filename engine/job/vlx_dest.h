@@ -5,7 +5,7 @@
 // a FIFO or the file on a descriptor of this process is written directly, a file with other hard
 // links, in a folder closed to new files or one that may be written but not replaced (another
 // user's, in a sticky folder) is overwritten in place at the end, and a replaced file keeps its mode,
-// owner and group.
+// owner, group and extended attributes (its ACL among them).
 #include "plat_tmpreg.h"
 
 #include <string>
@@ -36,6 +36,9 @@ public:
     const std::string& path() const { return temp_.empty() ? target_ : temp_; }
     // The temporary file (mode 0600 until the commit), empty when there is none.
     const std::string& temp_path() const { return temp_; }
+    // The temporary file open for reading and writing, -1 when there is none: the document is
+    // written through it, since the name may lead elsewhere once the folder's owner has changed it.
+    int fd() const { return fd_; }
     // Puts the finished document in place, with its final mode.
     void commit();
 
@@ -46,6 +49,9 @@ private:
     std::string target_;
     std::string source_;
     std::string temp_;
+    std::string temp_name_; // temp_ in the folder open as folder_
+    int folder_ = -1;
+    int fd_ = -1;
     how_t how_ = written_directly;
     bool existed_ = false;
     dev_t dev_ = 0; // the file found at the start, the only one written in place

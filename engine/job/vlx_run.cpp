@@ -145,7 +145,7 @@ void vellix_convertor::run_pages()
     vlx_dest_file target(dest, src);
     const int count = page_count;
     {
-        RtfOutputDev rtf(target.path().c_str(), physLayout_mode ? 1 : 0, 0, false);
+        RtfOutputDev rtf(target.path().c_str(), physLayout_mode ? 1 : 0, 0, false, target.fd());
         if (!rtf.isOk())
             throw tk_exception("Cannot open destination file", 1);
         // The last step of progress waits until the document is complete and in place.
@@ -198,12 +198,14 @@ void vellix_convertor::convert_page(RtfOutputDev& rtf, SplashOutputDev& raster, 
 void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
 {
     temp_guard tmp;
+    int fd;
     {
         plat::signal_hold hold; // the file is recorded before a signal can leave it behind
-        tmp.name = tk_get_temp_file_name();
+        tmp.name = tk_get_temp_file_name(fd);
         tmp.record.record(tmp.name);
     }
-    tmp.f = plat::open_checked_stream(tmp.name, "w+", &tmp.write_error);
+    // Only through the descriptor that made it: the name may lead elsewhere by now.
+    tmp.f = plat::checked_stream(fd, "w+", &tmp.write_error);
     if (!tmp.f)
         no_temp_file();
     SplashBitmap* bmp = raster.getBitmap();

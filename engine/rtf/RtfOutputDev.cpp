@@ -22,6 +22,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
 
 using vlx::TextPage;
 
@@ -39,14 +40,20 @@ std::string fmt(const char* f, long v)
 
 } // namespace
 
-RtfOutputDev::RtfOutputDev(const char* fileName, int physLayoutA, int rawOrderA, bool append)
+RtfOutputDev::RtfOutputDev(const char* fileName, int physLayoutA, int rawOrderA, bool append, int fd)
     : physLayout(physLayoutA), rawOrder(rawOrderA)
 {
     tk_log(2, "RtfOutputDev::ctor(%s,%d,%d,%d)", fileName, physLayoutA, rawOrderA, append ? 1 : 0);
     if (std::strcmp(fileName, "-") == 0) {
         outputStream = stdout;
     } else {
-        outputStream = plat::open_checked_stream(fileName, append ? "a" : "w", &writeError);
+        if (fd >= 0) {
+            // never a standard stream's number: those stay free for the streams themselves
+            int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+            outputStream = own < 0 ? nullptr : plat::checked_stream(own, append ? "a" : "w", &writeError);
+        } else {
+            outputStream = plat::open_checked_stream(fileName, append ? "a" : "w", &writeError);
+        }
         if (!outputStream) {
             ok = false;
             return;

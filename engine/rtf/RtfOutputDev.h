@@ -18,7 +18,9 @@ class TextWord;
 
 class RtfOutputDev : public tk_singleton<RtfOutputDev>, public OutputDev {
 public:
-    RtfOutputDev(const char* fileName, int physLayout, int rawOrder, bool append);
+    // With fd (not -1) the document goes to a duplicate of that open descriptor instead, fileName
+    // only naming it; fd stays the caller's.
+    RtfOutputDev(const char* fileName, int physLayout, int rawOrder, bool append, int fd = -1);
     ~RtfOutputDev() override;
 
     bool isOk() const { return ok; }
@@ -58,7 +60,7 @@ private:
     vlx::TextOutputFunc outputFunc = nullptr;
     FILE* outputStream = nullptr;
     bool needClose = false;
-    int writeError = 0; // the first failed write's errno, for a file opened by name
+    int writeError = 0; // the first failed write's errno, for a file of our own
     vlx::TextPage* text = nullptr;
     int physLayout;
     int rawOrder;

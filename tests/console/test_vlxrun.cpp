@@ -15,6 +15,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/mman.h>
 #include <linux/fs.h>
 #include <sstream>
@@ -802,6 +805,133 @@ TEST_F(Vlxrun, WritableFileThatCannotBeReplacedIsOverwrittenInPlace)
         const std::vector<std::string> names = {"link.doc", "out.doc"};
         EXPECT_EQ(vlxtest::names_starting(folder, ""), std::vector<std::string>(names.begin() + !r.linked, names.end()));
         EXPECT_EQ(vlxtest::slurp(folder + "/link.doc"), r.linked ? vlxtest::slurp(dest) : "");
+        EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+    }
+}
+
+// A umask that clears the owner's write bit: every temporary file is written and read back through
+// the descriptor that created it, and the new document gets the mode the umask leaves.
+TEST_F(Vlxrun, UmaskThatClearsTheOwnersWriteBitStillConverts)
+{
+    vlxtest::OtherUser user;
+    ASSERT_TRUE(user.ok) << user.why;
+    std::vector<std::string> prefix = user.prefix;
+    prefix.insert(prefix.end(), {"sh", "-c", "umask 0277 && exec \"$@\"", "sh"});
+    const std::string tmp = dir / "tmp", out = dir / "out";
+    for (const std::string& d : {tmp, out}) {
+        ASSERT_EQ(mkdir(d.c_str(), 0777), 0);
+        ASSERT_EQ(chmod(d.c_str(), 0777), 0);
+    }
+    ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(src.c_str(), 0644), 0);
+    for (bool graphics : {false, true}) {
+        SCOPED_TRACE(graphics ? "with graphics" : "--no_graph");
+        const std::string dest = out + (graphics ? "/g.doc" : "/t.doc");
+        std::vector<std::string> args = {"--src=report.pdf", "--dest=" + dest};
+        if (!graphics)
+            args.push_back("--no_graph");
+        const vlxtest::proc_result r = run(args, {{"TMPDIR", tmp}}, prefix, user.program);
+        EXPECT_EQ(r.status, 0) << r.describe();
+        EXPECT_EQ(r.out + r.err, graphics ? "" : "Graphics is OFF\nGraphics is OFF\n");
+        EXPECT_EQ(vlxtest::mode_of(dest), 0400u);
+        EXPECT_EQ(vlxtest::slurp(dest).rfind("{\\rtf", 0), 0u);
+    }
+    EXPECT_EQ(vlxtest::names_starting(out, ""), (std::vector<std::string>{"g.doc", "t.doc"}));
+    EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+}
+
+// In a child process: as uid and gid, waits (two minutes at most) for a ".vellix-" file to appear in
+// the folder in, an inotify descriptor, watches, and puts a link to target in its place. 0 when it did.
+int swap_for_link(int in, const std::string& folder, const std::string& target, uid_t uid, gid_t gid)
+{
+    if (geteuid() != uid && (setgroups(0, nullptr) != 0 || setresgid(gid, gid, gid) != 0 || setresuid(uid, uid, uid) != 0))
+        return 2;
+    alignas(inotify_event) char buf[4096];
+    pollfd p{in, POLLIN, 0};
+    while (poll(&p, 1, 120000) > 0) {
+        const ssize_t n = read(in, buf, sizeof buf);
+        for (const char* at = buf; n > 0 && at < buf + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(at);
+            at += sizeof(inotify_event) + e->len;
+            if (e->len && std::strncmp(e->name, ".vellix-", 8) == 0) {
+                const std::string name = folder + "/" + e->name;
+                return unlink(name.c_str()) == 0 && symlink(target.c_str(), name.c_str()) == 0 ? 0 : 3;
+            }
+        }
+    }
+    return 1;
+}
+
+// Root converting beside a PDF in a folder another user owns (without root, one of our own
+// swaps): that user puts a link to a file of root's in place of the temporary document the moment
+// it appears. Nothing is written, read, owned or opened up through the link, and the link is not put
+// in the document's place.
+TEST_F(Vlxrun, TemporaryDocumentSwappedForALinkChangesNoFileElsewhere)
+{
+    const bool root = geteuid() == 0;
+    const uid_t uid = root ? 65534 : geteuid();
+    const gid_t gid = root ? 65534 : getegid();
+    const std::string home = dir / "home", tmp = dir / "tmp", victim = dir / "victim.txt", dest = home + "/long.doc";
+    ASSERT_EQ(mkdir(home.c_str(), 0755), 0);
+    ASSERT_EQ(chown(home.c_str(), uid, gid), 0);
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
+    vlxtest::write_long_pdf(home + "/long.pdf", 40);
+    vlxtest::spit(victim, "secret");
+    ASSERT_EQ(chmod(victim.c_str(), 0600), 0);
+    struct stat before;
+    ASSERT_EQ(lstat(victim.c_str(), &before), 0);
+    // {the old document's mode (0: none), a second hard link to it}: a plain one is replaced and the
+    // run fails; a hard-linked one is overwritten in place from what the run wrote, not from the link
+    const struct {
+        unsigned old_mode;
+        bool linked;
+    } rows[] = {{0, false}, {0640, false}, {0640, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.old_mode) + (row.linked ? " hard-linked" : ""));
+        std::remove(dest.c_str());
+        std::remove((home + "/other.doc").c_str());
+        if (row.old_mode) {
+            vlxtest::spit(dest, "old");
+            ASSERT_EQ(chown(dest.c_str(), uid, gid), 0);
+            ASSERT_EQ(chmod(dest.c_str(), row.old_mode), 0);
+        }
+        if (row.linked)
+            ASSERT_EQ(link(dest.c_str(), (home + "/other.doc").c_str()), 0);
+        const int in = inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(in, 0);
+        ASSERT_GE(inotify_add_watch(in, home.c_str(), IN_CREATE), 0);
+        const pid_t swapper = fork();
+        if (swapper == 0)
+            _exit(swap_for_link(in, home, victim, uid, gid));
+        close(in);
+        ASSERT_GT(swapper, 0);
+        const vlxtest::proc_result r = run({"--src=" + home + "/long.pdf"}, {{"TMPDIR", tmp}});
+        int status = -1;
+        ASSERT_TRUE(vlxtest::wait_for_end(swapper, 150, &status));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "no swap: " << status;
+        EXPECT_EQ(r.status, row.linked ? 0 : 255) << r.describe();
+        EXPECT_EQ(r.out, row.linked ? "" : "Error:\nCannot open destination file\n");
+        const std::string held = vlxtest::slurp(victim);
+        EXPECT_TRUE(held == "secret") << "written through the link: " << held.substr(0, 40);
+        struct stat after;
+        ASSERT_EQ(lstat(victim.c_str(), &after), 0);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        struct stat st;
+        const std::string doc = vlxtest::slurp(dest);
+        if (row.linked) {
+            EXPECT_EQ(doc.rfind("{\\rtf", 0), 0u) << "read through the link: " << doc.substr(0, 40);
+            EXPECT_TRUE(vlxtest::slurp(home + "/other.doc") == doc);
+        } else if (row.old_mode) {
+            ASSERT_EQ(lstat(dest.c_str(), &st), 0);
+            EXPECT_TRUE(S_ISREG(st.st_mode));
+            EXPECT_TRUE(doc == "old") << doc.substr(0, 40);
+        } else {
+            EXPECT_NE(lstat(dest.c_str(), &st), 0) << "a document was put in place";
+        }
+        EXPECT_EQ(vlxtest::names_starting(home, "."), std::vector<std::string>{});
         EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
     }
 }

@@ -35,6 +35,48 @@ TEST(Files, AtomicWriteReplacesSymlinksAndSetsTheMode)
     EXPECT_EQ(plat::write_file_atomic(dir / "none/f", "x", 0600), ENOENT);
 }
 
+// An ACL that cannot go onto the new file leaves the owning group the rights the ACL gave it, never
+// the mask's; attributes that go over leave the mode as it was. A pipe takes no attributes.
+TEST(Files, AttributesThatCannotBeCopiedGiveNoOneMoreAccess)
+{
+    TempDir dir;
+    int p[2];
+    ASSERT_EQ(pipe2(p, O_CLOEXEC), 0);
+    const unsigned NO = vlxtest::ACL_NO_ID;
+    // {the owning group's entry, the mask, the mode the copy gives}
+    const struct {
+        unsigned group, mask, mode;
+    } rows[] = {{4, 6, 0640}, {6, 4, 0640}, {6, 6, 0660}, {6, 0, 0600}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::to_string(r.group) + " " + std::to_string(r.mask));
+        const std::string f = dir / "f", copy = dir / "copy";
+        vlxtest::spit(f, "x");
+        const std::string acl = vlxtest::acl_value({{ACL_USER_OBJ, 6, NO}, {ACL_USER, 6, 65534},
+                                                    {ACL_GROUP_OBJ, r.group, NO}, {ACL_MASK, r.mask, NO},
+                                                    {ACL_OTHER, 0, NO}});
+        ASSERT_EQ(lsetxattr(f.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0)
+            << "the test folder's file system keeps no ACL: " << std::strerror(errno);
+        const mode_t mode = 0600 | r.mask << 3;
+        ASSERT_EQ(vlxtest::mode_of(f), unsigned(mode));
+        EXPECT_EQ(plat::copy_attributes(f, p[1], mode), r.mode);
+        vlxtest::spit(copy, "");
+        const int fd = open(copy.c_str(), O_RDWR | O_CLOEXEC);
+        EXPECT_EQ(plat::copy_attributes(f, fd, mode), mode);
+        close(fd);
+        EXPECT_TRUE(vlxtest::xattr_of(copy, "system.posix_acl_access") == acl);
+    }
+    // nothing to copy: no attributes, no file
+    vlxtest::spit(dir / "plain", "x");
+    EXPECT_EQ(plat::copy_attributes(dir / "plain", p[1], 0664), 0664u);
+    EXPECT_EQ(plat::copy_attributes(dir / "none", p[1], 0664), 0664u);
+    EXPECT_EQ(plat::copy_attributes(dir / "plain/none", p[1], 0664), 0664u);
+    // attributes that cannot be listed may hold an ACL
+    ASSERT_EQ(symlink("loop", (dir / "loop").c_str()), 0);
+    EXPECT_EQ(plat::copy_attributes(dir / "loop/f", p[1], 0664), 0604u);
+    close(p[0]);
+    close(p[1]);
+}
+
 TEST(Files, ReadFileLimits)
 {
     TempDir dir;

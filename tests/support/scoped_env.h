@@ -2,16 +2,23 @@
 // and writes, for tests that touch the file system or the environment.
 #pragma once
 
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <endian.h>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
+#include <linux/posix_acl.h>
+#include <linux/posix_acl_xattr.h>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace vlxtest {
@@ -120,6 +127,36 @@ inline unsigned mode_of(const std::string& p)
 {
     struct stat st;
     return ::lstat(p.c_str(), &st) == 0 ? unsigned(st.st_mode & 07777) : 0xFFFFFFFFu;
+}
+
+const unsigned ACL_NO_ID = unsigned(ACL_UNDEFINED_ID);
+
+// The value of "system.posix_acl_access" for {tag, permissions, id} entries in the kernel's order.
+inline std::string acl_value(std::initializer_list<std::array<unsigned, 3>> entries)
+{
+    posix_acl_xattr_header head{htole32(POSIX_ACL_XATTR_VERSION)};
+    std::string v(reinterpret_cast<const char*>(&head), sizeof head);
+    for (const auto& e : entries) {
+        posix_acl_xattr_entry x{htole16(uint16_t(e[0])), htole16(uint16_t(e[1])), htole32(e[2])};
+        v.append(reinterpret_cast<const char*>(&x), sizeof x);
+    }
+    return v;
+}
+
+// An extended attribute's value (a link's own), "(none)" when the file has none of that name.
+inline std::string xattr_of(const std::string& path, const char* name)
+{
+    std::string v(4096, '\0');
+    ssize_t n = ::lgetxattr(path.c_str(), name, &v[0], v.size());
+    return n < 0 ? "(none)" : v.substr(0, size_t(n));
+}
+
+// The names of a file's extended attributes, each ended by a NUL.
+inline std::string xattr_names(const std::string& path)
+{
+    std::string v(4096, '\0');
+    ssize_t n = ::llistxattr(path.c_str(), &v[0], v.size());
+    return n < 0 ? "(none)" : v.substr(0, size_t(n));
 }
 
 } // namespace vlxtest

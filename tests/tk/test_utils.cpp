@@ -12,15 +12,34 @@ TEST(TempFileName, PrivateFileInTmpdirOrTheSystemError)
 {
     TempDir dir;
     EnvVar tmp("TMPDIR", dir.path.c_str());
-    std::string a = tk_get_temp_file_name(), b = tk_get_temp_file_name();
+    int fa = -1, fb = -1;
+    const mode_t saved = umask(0277); // readable and writable by its owner whatever the umask
+    std::string a = tk_get_temp_file_name(fa), b = tk_get_temp_file_name(fb);
+    umask(saved);
     EXPECT_NE(a, b);
     EXPECT_EQ(a.compare(0, dir.path.size() + 4, dir.path + "/TMP"), 0) << a;
     EXPECT_EQ(vlxtest::slurp(a), "");
     EXPECT_EQ(vlxtest::mode_of(a), 0600u);
+    // open for reading and writing
+    EXPECT_EQ(write(fa, "abc", 3), 3);
+    char back[4] = {};
+    EXPECT_EQ(pread(fa, back, 3, 0), 3);
+    EXPECT_STREQ(back, "abc");
+    close(fa);
+    close(fb);
+    {
+        EnvVar empty("TMPDIR", ""); // set but empty: the default folder
+        int fc = -1;
+        std::string c = tk_get_temp_file_name(fc);
+        EXPECT_EQ(c.compare(0, 8, "/tmp/TMP"), 0) << c;
+        unlink(c.c_str());
+        close(fc);
+    }
 
     EnvVar missing("TMPDIR", (dir / "none").c_str());
     try {
-        tk_get_temp_file_name();
+        int fd;
+        tk_get_temp_file_name(fd);
         FAIL() << "no exception";
     } catch (const tk_exception& e) {
         EXPECT_EQ(e.code, ENOENT);

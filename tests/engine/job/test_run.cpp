@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -186,6 +187,8 @@ TEST_F(Run, NewDocumentTakesTheUmaskAReplacedOneKeepsItsMode)
     } rows[] = {
         {022, 0, 0644}, {002, 0, 0664}, {077, 0, 0600},
         {022, 0600, 0600}, {022, 0640, 0640}, {077, 0664, 0664},
+        // set-id and sticky bits too
+        {022, 02664, 02664}, {022, 04640, 04640}, {022, 01644, 01644}, {077, 06755, 06755},
     };
     const mode_t saved = umask(022);
     for (const auto& r : rows) {
@@ -205,24 +208,72 @@ TEST_F(Run, NewDocumentTakesTheUmaskAReplacedOneKeepsItsMode)
     // Owner and group stay where the process may set them (root may).
     if (geteuid() == 0) {
         ASSERT_EQ(chown(job.dest.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chmod(job.dest.c_str(), 06755), 0); // the chown cleared the set-id bits
         run();
         struct stat st;
         ASSERT_EQ(stat(job.dest.c_str(), &st), 0);
         EXPECT_EQ(st.st_uid, 65534u);
         EXPECT_EQ(st.st_gid, 65534u);
-        EXPECT_EQ(st.st_mode & 07777, 0664u);
+        EXPECT_EQ(st.st_mode & 07777, 06755u);
         EXPECT_TRUE(is_rtf(job.dest));
     }
+}
+
+
+// A replaced document keeps its extended attributes, its ACL among them, and gets none the folder
+// hands new files: nobody reads or writes it who could not before.
+TEST_F(Run, ReplacedDocumentKeepsItsAclAndExtendedAttributesAndGetsNoOthers)
+{
+    const char* const ACL = "system.posix_acl_access";
+    // 0640 with u:nobody:rw: the mode shows the mask, 660
+    const std::string acl = vlxtest::acl_value({{ACL_USER_OBJ, 6, vlxtest::ACL_NO_ID}, {ACL_USER, 6, 65534}, {ACL_GROUP_OBJ, 4, vlxtest::ACL_NO_ID},
+                                       {ACL_MASK, 6, vlxtest::ACL_NO_ID}, {ACL_OTHER, 0, vlxtest::ACL_NO_ID}});
+    vlxtest::spit(job.dest, "old");
+    ASSERT_EQ(chmod(job.dest.c_str(), 0640), 0);
+    ASSERT_EQ(lsetxattr(job.dest.c_str(), ACL, acl.data(), acl.size(), 0), 0)
+        << "the test folder's file system keeps no ACL: " << std::strerror(errno);
+    ASSERT_EQ(lsetxattr(job.dest.c_str(), "user.tag", "kept", 4, 0), 0)
+        << "the test folder's file system keeps no user attributes: " << std::strerror(errno);
+    ASSERT_EQ(vlxtest::mode_of(job.dest), 0660u);
+    run();
+    EXPECT_EQ(last_handled_error, "");
+    EXPECT_TRUE(is_rtf(job.dest));
+    EXPECT_EQ(vlxtest::mode_of(job.dest), 0660u);
+    EXPECT_TRUE(vlxtest::xattr_of(job.dest, ACL) == acl) << "the owning group gained rights or nobody lost them";
+    EXPECT_EQ(vlxtest::xattr_of(job.dest, "user.tag"), "kept");
+
+    // A folder whose default ACL lets nobody in: its old 0640 document without one stays closed to nobody.
+    const std::string folder = dir / "shared";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    const std::string dflt = vlxtest::acl_value({{ACL_USER_OBJ, 7, vlxtest::ACL_NO_ID}, {ACL_USER, 7, 65534}, {ACL_GROUP_OBJ, 5, vlxtest::ACL_NO_ID},
+                                        {ACL_MASK, 7, vlxtest::ACL_NO_ID}, {ACL_OTHER, 5, vlxtest::ACL_NO_ID}});
+    ASSERT_EQ(lsetxattr(folder.c_str(), "system.posix_acl_default", dflt.data(), dflt.size(), 0), 0);
+    job.dest = folder + "/plain.doc";
+    vlxtest::spit(job.dest, "old");
+    (void)lremovexattr(job.dest.c_str(), ACL);
+    ASSERT_EQ(chmod(job.dest.c_str(), 0640), 0);
+    ASSERT_EQ(vlxtest::xattr_names(job.dest), "");
+    run();
+    EXPECT_EQ(last_handled_error, "");
+    EXPECT_TRUE(is_rtf(job.dest));
+    EXPECT_EQ(vlxtest::mode_of(job.dest), 0640u);
+    EXPECT_EQ(vlxtest::xattr_names(job.dest), "");
 }
 
 TEST(DestFile, TemporaryFileIsPrivateUntilTheDocumentIsInPlace)
 {
     vlxtest::TempDir dir{"vlxdest"};
-    const mode_t saved = umask(0);
+    const mode_t saved = umask(0277); // readable and writable by its owner whatever the umask
     {
         vlx_dest_file target(dir / "out.doc");
         ASSERT_NE(target.temp_path(), "");
         EXPECT_EQ(target.path(), target.temp_path());
+        EXPECT_EQ(vlxtest::mode_of(target.temp_path()), 0600u);
+    }
+    umask(0);
+    {
+        vlx_dest_file target(dir / "out.doc");
+        ASSERT_NE(target.temp_path(), "");
         EXPECT_EQ(vlxtest::mode_of(target.temp_path()), 0600u);
         vlxtest::spit(target.path(), "document");
         target.commit();

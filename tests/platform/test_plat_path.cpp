@@ -2,6 +2,7 @@
 // versions and the rest are exercised through the toolkit's tests.
 #include "plat_file.h"
 #include "plat_stdfd.h"
+#include "plat_stream.h"
 #include "plat_tmpreg.h"
 
 #include "scoped_env.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -44,6 +46,29 @@ TEST(Files, ReadFileLimits)
     EXPECT_EQ(data, "12345");
     EXPECT_EQ(plat::read_file(dir / "f", data, 4), EFBIG);
     EXPECT_EQ(plat::read_file(dir.path, data, 10), EISDIR);
+}
+
+// A write that fails in the checked stream takes nothing from the caller's buffer, nor past it.
+TEST(Files, FailedWriteIntoACheckedStreamTakesNothing)
+{
+    TempDir dir;
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        int err = 0;
+        FILE* f = plat::open_checked_stream(dir / "f", "w", &err);
+        const std::string data(16384, 'x');
+        const size_t n = f ? std::fwrite(data.data(), 1, data.size(), f) : 99;
+        vlxtest::spit(dir / "got", std::to_string(n) + " " + std::to_string(f && std::ferror(f)) + " " + strerror(err));
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(vlxtest::slurp(dir / "got"), "0 1 File too large");
 }
 
 // Only this process's own descriptors 0 to 2 are standard streams, however the name leads there.

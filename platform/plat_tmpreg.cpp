@@ -38,8 +38,11 @@ const int FROM_OUTSIDE[] = {
     SIGPWR,
 #endif
 };
-// Ignored instead: the failed write then reports itself, and the run unwinds as on any error.
+// Taken by a handler that does nothing: the failed write then reports itself, and the run unwinds as
+// on any error. Not ignored, as an ignored signal stays ignored in the programs started from here.
 const int WRITE_FAILURES[] = {SIGPIPE, SIGXFSZ};
+
+extern "C" void on_write_failure(int) {}
 
 bool is_fault(int sig)
 {
@@ -170,8 +173,11 @@ signal_hold::~signal_hold()
 
 void remove_temp_files_on_signals()
 {
+    struct sigaction nothing {};
+    nothing.sa_handler = on_write_failure;
+    nothing.sa_flags = SA_RESTART;
     for (int sig : WRITE_FAILURES)
-        std::signal(sig, SIG_IGN);
+        sigaction(sig, &nothing, nullptr);
     struct sigaction sa {};
     sa.sa_sigaction = on_signal;
     // SA_ONSTACK: a stack overflow is handled on the alternate stack where one is kept (the sanitizer's)

@@ -41,7 +41,8 @@ private:
 
 // Installs the handlers: each signal whose default ends the process removes the recorded files,
 // then ends it by that signal; one its parent ignores stays ignored (nohup). SIGPIPE and SIGXFSZ
-// are ignored, so a write that fails on a closed pipe or the file-size limit is an ordinary error.
+// are caught and let pass, so a write that fails on a closed pipe or the file-size limit is an
+// ordinary error, and the programs started from here begin with their defaults.
 void remove_temp_files_on_signals();
 
 // The folder temporary files go to: $TMPDIR when set, else /tmp.

@@ -356,6 +356,24 @@ TEST_F(Vlxrun, SignalDuringARunLeavesTheOldDocumentAndNoTemporaryFile)
     EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
 }
 
+// A stack overflow ends the run by SIGSEGV all the same, its files removed by a handler that runs on
+// an alternate stack. AddressSanitizer keeps one of its own unless told not to.
+TEST_F(Vlxrun, StackOverflowLeavesNoTemporaryFile)
+{
+    const std::string tmp = dir / "tmp";
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    std::map<std::string, std::string> env = {{"TMPDIR", tmp}};
+#if defined(__SANITIZE_ADDRESS__)
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    env["ASAN_OPTIONS"] = std::string(asan ? asan : "") + ":use_sigaltstack=0";
+#endif
+    const vlxtest::proc_result r =
+        run({"--src=" + src, "--dest=out.doc"}, env, {"prlimit", "--stack=65536", "--core=0", "--"});
+    EXPECT_EQ(r.status, 128 + SIGSEGV) << r.describe();
+    EXPECT_EQ(vlxtest::names_starting(dir.path, ".vellix-"), std::vector<std::string>{});
+    EXPECT_EQ(vlxtest::names_starting(tmp, ""), std::vector<std::string>{});
+}
+
 // A closed pipe and the file-size limit fail a write like any other cause: the run reports it and
 // ends with -1, removing its temporary files and keeping the old document.
 TEST_F(Vlxrun, WriteOntoAClosedPipeOrPastTheSizeLimitIsAnError)

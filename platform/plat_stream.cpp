@@ -35,7 +35,7 @@ ssize_t write_fd(void* cookie, const char* buf, size_t size)
     int err = write_all(c->fd, std::string_view(buf, size));
     if (err) {
         c->failed(err);
-        return -1;
+        return 0; // stdio takes -1 as a count, and reads past the caller's buffer
     }
     return ssize_t(size);
 }

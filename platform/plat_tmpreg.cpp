@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <pthread.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace plat {
@@ -38,8 +39,11 @@ const int FROM_OUTSIDE[] = {
     SIGPWR,
 #endif
 };
-// Ignored instead: the failed write then reports itself, and the run unwinds as on any error.
+// Taken by a handler that does nothing: the failed write then reports itself, and the run unwinds as
+// on any error. Not ignored, as an ignored signal stays ignored in the programs started from here.
 const int WRITE_FAILURES[] = {SIGPIPE, SIGXFSZ};
+
+extern "C" void on_write_failure(int) {}
 
 bool is_fault(int sig)
 {
@@ -168,13 +172,64 @@ signal_hold::~signal_hold()
     }
 }
 
+namespace {
+
+// A thread's own alternate stack, with a guard page below it; released when the thread ends.
+struct signal_stack {
+    char* base = nullptr;
+    size_t size = 0;
+    ~signal_stack()
+    {
+        if (!base)
+            return;
+        stack_t now {};
+        if (sigaltstack(nullptr, &now) == 0 && now.ss_sp == base + page()) {
+            stack_t off {};
+            off.ss_flags = SS_DISABLE;
+            sigaltstack(&off, nullptr);
+        }
+        munmap(base, size);
+    }
+    static size_t page() { return size_t(sysconf(_SC_PAGESIZE)); }
+};
+
+thread_local signal_stack own_stack;
+
+} // namespace
+
+void keep_signal_stack()
+{
+    stack_t now {};
+    if (sigaltstack(nullptr, &now) != 0 || !(now.ss_flags & SS_DISABLE) || own_stack.base)
+        return; // one is kept already (a sanitizer's, say)
+    const long least = 4 * sysconf(_SC_SIGSTKSZ);
+    const size_t usable = least > 64 * 1024 ? size_t(least) : 64 * 1024;
+    const size_t size = usable + signal_stack::page();
+    void* base = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+    if (base == MAP_FAILED)
+        return;
+    stack_t ss {};
+    ss.ss_sp = static_cast<char*>(base) + signal_stack::page();
+    ss.ss_size = usable;
+    if (mprotect(base, signal_stack::page(), PROT_NONE) != 0 || sigaltstack(&ss, nullptr) != 0) {
+        munmap(base, size);
+        return;
+    }
+    own_stack.base = static_cast<char*>(base);
+    own_stack.size = size;
+}
+
 void remove_temp_files_on_signals()
 {
+    keep_signal_stack();
+    struct sigaction nothing {};
+    nothing.sa_handler = on_write_failure;
+    nothing.sa_flags = SA_RESTART;
     for (int sig : WRITE_FAILURES)
-        std::signal(sig, SIG_IGN);
+        sigaction(sig, &nothing, nullptr);
     struct sigaction sa {};
     sa.sa_sigaction = on_signal;
-    // SA_ONSTACK: a stack overflow is handled on the alternate stack where one is kept (the sanitizer's)
+    // SA_ONSTACK: a stack overflow is handled on the thread's alternate stack
     sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sa.sa_mask = held_signals();
     for_each_ending_signal([&](int sig) {

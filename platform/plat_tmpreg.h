@@ -41,8 +41,14 @@ private:
 
 // Installs the handlers: each signal whose default ends the process removes the recorded files,
 // then ends it by that signal; one its parent ignores stays ignored (nohup). SIGPIPE and SIGXFSZ
-// are ignored, so a write that fails on a closed pipe or the file-size limit is an ordinary error.
+// are caught and let pass, so a write that fails on a closed pipe or the file-size limit is an
+// ordinary error, and the programs started from here begin with their defaults.
+// The calling thread gets an alternate stack (keep_signal_stack).
 void remove_temp_files_on_signals();
+
+// Gives the calling thread, until it ends, an alternate signal stack unless it has one, so that the
+// handlers run after a stack overflow too. Every thread that runs the work calls it first.
+void keep_signal_stack();
 
 // The folder temporary files go to: $TMPDIR when set, else /tmp.
 std::string temp_dir();

@@ -5,6 +5,7 @@
 #include "tk_log.h"
 #include "tk_str.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -81,32 +82,49 @@ std::string tk_profile::get_value(const std::string& section, const std::string&
 
 bool tk_profile::load(const std::string& path)
 {
+    return read(path, nullptr);
+}
+
+bool tk_profile::load(const std::string& path, const std::vector<std::string>& generic_keys)
+{
+    return read(path, &generic_keys);
+}
+
+bool tk_profile::read(const std::string& path, const std::vector<std::string>* keys)
+{
     tk_log(2, "tk_profile::load(%s)", path.c_str());
     // Only a regular file, opened without waiting: a FIFO or a device would block the read for ever.
-    // It is read a line at a time, so its size does not matter.
+    // It is read a line at a time.
     plat::file_reader in;
     if (in.open(path) != 0)
         throw tk_exception(TK_PROFILE_MISSING, 1);
-    section_map* current = nullptr;
+    bool in_section = false;
+    section_map* current = nullptr; // null in a section that is not kept
     std::string current_name;
     std::string line;
+    auto keep = [&](const std::string& key, const std::string& value) {
+        if (current && (!keys || std::find(keys->begin(), keys->end(), key) != keys->end()))
+            current->emplace(key, value);
+    };
     while (read_line(in, line)) {
         std::string t = tk_trim(line);
         if (t.size() >= 2 && t.front() == '[' && t.back() == ']') {
+            in_section = true;
             current_name = t.substr(1, t.size() - 2);
-            current = &sections[current_name];
+            current = !keys || current_name == TK_GENERIC_SECTION ? &sections[current_name] : nullptr;
         } else if (t.find('=') != std::string::npos) {
-            if (!current)
+            if (!in_section)
                 return false;
             size_t eq = t.find('=');
-            current->emplace(tk_trim(t.substr(0, eq)), t.substr(eq + 1));
+            keep(tk_trim(t.substr(0, eq)), t.substr(eq + 1));
         } else if (t.empty()) {
             continue;
         } else {
-            if (!current)
+            if (!in_section)
                 return false;
-            lists[current_name].push_back(line);
-            current->emplace(t, std::string());
+            if (!keys)
+                lists[current_name].push_back(line);
+            keep(t, std::string());
         }
     }
     if (in.error() != 0)

@@ -29,9 +29,15 @@ public:
     // does not exist or is no regular file (a FIFO would never end). False when
     // a key or bare line comes before any section.
     bool load(const std::string& path);
+    // As load, but keeps only these keys of the generic section (each its first value) and no
+    // lists, so that a file of any size is read in the same little memory.
+    bool load(const std::string& path, const std::vector<std::string>& generic_keys);
     // Replaces the file. False when it cannot be written, or when a name, key,
     // value or list line holds a line break (it would read back differently).
     bool store(const std::string& path) const;
+
+private:
+    bool read(const std::string& path, const std::vector<std::string>* generic_keys);
 };
 
 extern const char* const TK_GENERIC_SECTION; // "Generic settings"

@@ -3,6 +3,8 @@
 #include "tk_except.h"
 #include "tk_log.h"
 
+#include "plat_tmpreg.h"
+
 #include <chrono>
 #include <system_error>
 
@@ -84,6 +86,7 @@ void tk_thread::start()
     try {
         tk_thread_functor* work = functor;
         handle = std::thread([this, work] {
+            plat::keep_signal_stack(); // a stack overflow in the work still removes its files
             // Nothing may leave the thread: an escaping exception ends the process.
             try {
                 tk_thread_entry(work);

@@ -40,7 +40,7 @@ void wizard_load_profile(vellix_convertor& job, const std::string& path, bool qu
         return decltype(step())();
     };
     tk_profile profile;
-    if (!naming([&] { return profile.load(path); }))
+    if (!naming([&] { return profile.load(path, vellix_convertor::profile_keys()); }))
         fail(VLX_NOT_A_PROFILE);
     if (quick) {
         // The names of an earlier run must not stand in for names the profile lacks.

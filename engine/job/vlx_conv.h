@@ -100,6 +100,8 @@ public:
     using tk_converter::store_profile;
     bool load_profile(const std::string& path);
     bool store_profile(const std::string& path);
+    // The keys of the generic section the settings read; a profile is loaded with only these.
+    static const std::vector<std::string>& profile_keys();
     // Reads the profile whole and takes it; throws what refuses it, changing nothing then.
     bool read_profile_values(tk_profile& profile);
     // The job's settings with the profile's values in them, each checked ("Invalid page range",

@@ -3,11 +3,18 @@
 #include "tk_log.h"
 #include "tk_prof.h"
 
+const std::vector<std::string>& vellix_convertor::profile_keys()
+{
+    static const std::vector<std::string> keys = {"src", "dest", "logfile", "password", "convert graphics",
+                                                  "line breaks", "mode", "recognize tables", "pages"};
+    return keys;
+}
+
 bool vellix_convertor::load_profile(const std::string& path)
 {
     tk_log(2, "vellix_convertor::load_profile(%s)", path.c_str());
     tk_profile profile;
-    if (!profile.load(path))
+    if (!profile.load(path, profile_keys()))
         return false;
     std::vector<std::string> profiles = profile_files;
     profiles.push_back(path); // its own log file must not overwrite it either

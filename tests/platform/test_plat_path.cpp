@@ -1,7 +1,9 @@
 // The file stand-ins' safety edges and the temporary files' removal on a signal; paths, mail,
 // versions and the rest are exercised through the toolkit's tests.
 #include "plat_file.h"
+#include "plat_mail.h"
 #include "plat_stdfd.h"
+#include "plat_stream.h"
 #include "plat_tmpreg.h"
 
 #include "scoped_env.h"
@@ -15,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -86,6 +89,29 @@ TEST(Files, ReadFileLimits)
     EXPECT_EQ(data, "12345");
     EXPECT_EQ(plat::read_file(dir / "f", data, 4), EFBIG);
     EXPECT_EQ(plat::read_file(dir.path, data, 10), EISDIR);
+}
+
+// A write that fails in the checked stream takes nothing from the caller's buffer, nor past it.
+TEST(Files, FailedWriteIntoACheckedStreamTakesNothing)
+{
+    TempDir dir;
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        int err = 0;
+        FILE* f = plat::open_checked_stream(dir / "f", "w", &err);
+        const std::string data(16384, 'x');
+        const size_t n = f ? std::fwrite(data.data(), 1, data.size(), f) : 99;
+        vlxtest::spit(dir / "got", std::to_string(n) + " " + std::to_string(f && std::ferror(f)) + " " + strerror(err));
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(vlxtest::slurp(dir / "got"), "0 1 File too large");
 }
 
 // Only this process's own descriptors 0 to 2 are standard streams, however the name leads there.
@@ -195,7 +221,7 @@ TEST(TempFiles, SignalInAnotherThreadWaitsForTheFileBeingRecorded)
 }
 
 // The handlers cover every signal whose default ends the process, leave the rest and what the
-// parent ignores, ignore the two a failed write raises, and a section holds only the signals that
+// parent ignores, let the two a failed write raises pass, and a section holds only the signals that
 // come from outside.
 TEST(TempFiles, HandlersCoverEverySignalThatEndsTheProcess)
 {
@@ -226,8 +252,8 @@ TEST(TempFiles, HandlersCoverEverySignalThatEndsTheProcess)
             const bool fault = std::find(faults.begin(), faults.end(), sig) != faults.end();
             expect(sig, fault ? "not held" : "held", sigismember(&held, sig) ? "held" : "not held");
         }
-        for (int sig : {SIGPIPE, SIGXFSZ})
-            expect(sig, "ignored", disposition(sig));
+        for (int sig : {SIGPIPE, SIGXFSZ}) // caught, not ignored: a program started from here gets the default
+            expect(sig, "caught", disposition(sig));
         for (int sig : {SIGCHLD, SIGURG, SIGWINCH, SIGCONT, SIGTSTP, SIGTTIN, SIGTTOU})
             expect(sig, "default", disposition(sig));
         vlxtest::spit(dir / "wrong", wrong);
@@ -237,6 +263,35 @@ TEST(TempFiles, HandlersCoverEverySignalThatEndsTheProcess)
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(vlxtest::slurp(dir / "wrong"), "");
+}
+
+// A program started from here, the mail composer, begins with the two signals a failed write raises
+// at their defaults (an ignored signal would stay ignored through exec), also when this process
+// ignores them itself, as a library may.
+TEST(TempFiles, MailComposerStartsWithTheWriteFailureSignalsAtTheirDefaults)
+{
+    TempDir dir;
+    for (bool ignored_here : {false, true}) {
+        SCOPED_TRACE(ignored_here);
+        const std::string folder = dir / (ignored_here ? "ignored" : "handled");
+        ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+        vlxtest::write_sigign_stand_in(folder, "xdg-email");
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            setenv("PATH", (folder + ":" + std::getenv("PATH")).c_str(), 1);
+            plat::remove_temp_files_on_signals();
+            if (ignored_here) {
+                std::signal(SIGPIPE, SIG_IGN);
+                std::signal(SIGXFSZ, SIG_IGN);
+            }
+            _exit(plat::send_mail("someone@example.org", "subject", "body") == 0 ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(vlxtest::write_failures_ignored_by(folder, "xdg-email"), "");
+    }
 }
 
 // A fault, or abort(), inside a section of the thread that holds it: the handler cannot wait for

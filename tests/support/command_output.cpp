@@ -271,6 +271,29 @@ bool wait_for_end(int pid, int seconds, int* status)
     return false;
 }
 
+void write_sigign_stand_in(const std::string& folder, const std::string& name)
+{
+    const std::string path = folder + "/" + name;
+    spit(path, "#!/bin/sh\ngrep ^SigIgn: /proc/self/status >\"$0.part\" && mv \"$0.part\" \"$0.sigign\"\n");
+    chmod(path.c_str(), 0700);
+}
+
+std::string write_failures_ignored_by(const std::string& folder, const std::string& name)
+{
+    const std::string file = folder + "/" + name + ".sigign";
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!std::filesystem::exists(file) && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!std::filesystem::exists(file))
+        return "not run";
+    const unsigned long long mask = std::stoull(slurp(file).substr(std::strlen("SigIgn:")), nullptr, 16);
+    std::string ignored;
+    for (int sig : {SIGPIPE, SIGXFSZ})
+        if (mask & (1ULL << (sig - 1)))
+            ignored += std::string(ignored.empty() ? "" : " ") + sigabbrev_np(sig);
+    return ignored;
+}
+
 SignalledRun signal_while_writing(const std::string& program, const std::vector<std::string>& args,
                                   const std::string& folder, const std::string& tmpdir, int sig,
                                   const std::vector<int>& ignored)

@@ -190,6 +190,13 @@ std::vector<std::string> names_starting(const std::string& folder, const std::st
 // Removes the files names_starting lists.
 void remove_names_starting(const std::string& folder, const std::string& prefix);
 
+// Writes folder/name, a program that writes the signals it started with ignored (its SigIgn line)
+// to folder/name.sigign, so that what a program hands on to the ones it starts can be seen.
+void write_sigign_stand_in(const std::string& folder, const std::string& name);
+// Waits (60 s at most) for that stand-in to have run, and names which of SIGPIPE and SIGXFSZ it
+// started with ignored ("" for neither); "not run" when it did not run.
+std::string write_failures_ignored_by(const std::string& folder, const std::string& name);
+
 // Saves a 400-page document (or one of pages pages), each page with text and a filled rectangle:
 // long enough to convert that a run can be caught while it writes a page's picture.
 void write_long_pdf(const std::string& path, int pages = 400);

@@ -41,6 +41,21 @@ TEST_F(Profile, KeyLinesFirstValueWinsAndLineEnds)
     EXPECT_EQ(p.get_value("T", "mode"), "1");
 }
 
+// What the settings read: the named keys of the generic section, each its first value, a bare line
+// of one too; nothing else is kept, and a key before any section still makes the file unreadable.
+TEST_F(Profile, LoadOfSomeKeysKeepsOnlyTheirFirstValues)
+{
+    spit(path, "[Other]\na=0\n[Generic settings]\nx=1\na=1\n b \nb=2\na=2\n[Other]\nc=0\n[Generic settings]\nc=3\n");
+    ASSERT_TRUE(p.load(path, {"a", "b", "c"}));
+    const tk_profile::section_map generic = {{"a", "1"}, {"b", ""}, {"c", "3"}};
+    EXPECT_EQ(p.sections, (decltype(p.sections){{G, generic}}));
+    EXPECT_TRUE(p.lists.empty());
+    tk_profile q;
+    spit(path, "a=1\n[Generic settings]\n");
+    EXPECT_FALSE(q.load(path, {"a"}));
+    EXPECT_EQ(q.get_value(G, "a"), "");
+}
+
 TEST_F(Profile, LineLengthLimitIs4095CharactersWhereverTheLineLies)
 {
     const std::string v4093(4093, 'v');

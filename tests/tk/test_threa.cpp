@@ -3,11 +3,15 @@
 #include "tk_prof.h"
 #include "tk_threa.h"
 
+#include "plat_tmpreg.h"
 #include "tk_testenv.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
 
 using tktest::thrown;
 using vlxtest::TempDir;
@@ -88,6 +92,57 @@ TEST(Thread, ExceptionInTheWorkIsKeptNotFatal)
     wait_until_stopped(t);
     ASSERT_NE(t.failure(), nullptr);
     EXPECT_EQ(thrown([&] { std::rethrow_exception(t.failure()); }), "worker failed");
+}
+
+namespace {
+// Records a file, then overflows the thread's stack.
+struct overflowing : tk_thread_functor {
+    std::string file;
+    explicit overflowing(std::string f) : file(std::move(f)) {}
+    static int deeper(volatile char* above)
+    {
+        volatile char frame[1024];
+        frame[0] = *above;
+        return deeper(frame) + frame[1];
+    }
+    void run() override
+    {
+        plat::temp_record record;
+        record.record(file);
+        char start = 0;
+        deeper(&start);
+    }
+};
+} // namespace
+
+// A stack overflow in the worker still removes the files it records: the handler runs on the
+// worker's alternate stack. AddressSanitizer keeps one of its own unless told not to, so the run is a
+// fresh process of this program, told that, which runs this test again and is told the file.
+TEST(Thread, StackOverflowInTheWorkerRemovesItsFiles)
+{
+    const char* given = std::getenv("VLX_TEST_RECORDED");
+    std::optional<TempDir> dir;
+    if (!given)
+        dir.emplace();
+    const std::string file = given ? given : *dir / "TMPpicture";
+    vlxtest::EnvVar told("VLX_TEST_RECORDED", file.c_str());
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    vlxtest::EnvVar no_stack_of_its_own("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":use_sigaltstack=0").c_str());
+    const rlimit no_core{0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);
+    vlxtest::spit(file, "x");
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            plat::remove_temp_files_on_signals();
+            overflowing work(file);
+            thread_of t(&work, false);
+            t.start();
+            wait_until_stopped(t);
+            std::exit(0);
+        },
+        testing::KilledBySignal(SIGSEGV), "");
+    EXPECT_NE(access(file.c_str(), F_OK), 0);
 }
 
 namespace {

@@ -1,8 +1,10 @@
 // The welcome and finish pages: profiles in and out, the maker's link, opening the result.
+#include "plat_tmpreg.h"
 #include "test_wizard_env.h"
 #include "tk_log.h"
 #include "tk_prof.h"
 
+#include <QProcess>
 #include <QPushButton>
 
 #include <filesystem>
@@ -146,6 +148,18 @@ TEST_F(finish_test, SavedProfileGetsItsExtensionAndFinishOpensTheDocumentWhenAsk
     gui_open_file("typed.doc");
     ASSERT_EQ(urls.size(), 2u);
     EXPECT_EQ(urls[1].toLocalFile().toStdString(), std::filesystem::current_path().string() + "/typed.doc");
+}
+
+// The desktop's opener (xdg-open, which Qt's desktop services start detached) begins with the two
+// signals a failed write raises at their defaults: the wizard lets them pass, and an ignored one
+// would stay ignored through exec. The tests' offscreen platform opens nothing itself.
+TEST_F(finish_test, OpenerStartsWithTheWriteFailureSignalsAtTheirDefaults)
+{
+    vlxtest::write_sigign_stand_in(dir, "xdg-open");
+    plat::remove_temp_files_on_signals(); // as the program's entry does
+    const QString url = QUrl::fromLocalFile(QString::fromStdString(path("result.doc"))).toString();
+    ASSERT_TRUE(QProcess::startDetached(QString::fromStdString(path("xdg-open")), {url}));
+    EXPECT_EQ(vlxtest::write_failures_ignored_by(dir, "xdg-open"), "");
 }
 
 TEST_F(welcome_test, NothingToTypeInSoNextHasTheFocusOnArrival)

@@ -98,6 +98,8 @@ TEST_F(Job, ProgressIsAWholePercentage)
 TEST_F(Job, ProfileWrittenByteForByteAndReadBack)
 {
     vlxtest::TempFile f(vlxtest::temp_path(".vlx"));
+    // over a longer profile: nothing of it is left to load again
+    vlxtest::spit(f.path, std::string(200, '\n') + "[Generic settings]\r\npassword=old\r\n");
     ASSERT_TRUE(job.store_profile(f.path));
     EXPECT_EQ(vlxtest::slurp(f.path), "[Generic settings]\r\nconvert graphics=1\r\ndest=\r\n"
                                       "line breaks=1\r\nlogfile=\r\nmode=2\r\n"
@@ -127,11 +129,17 @@ TEST_F(Job, ProfileValuesAreExact)
         {"mode=1\nline breaks=0\nconvert graphics=0\nrecognize tables=1", "0101011"},
         {"mode=\nline breaks=\nconvert graphics=\nrecognize tables=\npages=\npassword=", "0101011"},
         {"mode=2\nline breaks=yes\nconvert graphics=1\nrecognize tables=true", "1110000"},
+        {"mode=3\nline breaks=no\nconvert graphics=yes\nrecognize tables=1", "0110010"},
     };
+    job.src = "/job.pdf";
+    job.dest = "/job.doc";
     for (const auto& r : rows) {
         ASSERT_TRUE(load_text(std::string("[Generic settings]\n") + r.first + "\n"));
         EXPECT_EQ(settings(job).substr(0, 7), r.second) << r.first;
     }
+    // a profile without names, or with empty ones, keeps the job's
+    ASSERT_TRUE(load_text("[Generic settings]\nsrc=\ndest=\n"));
+    EXPECT_EQ(job.src + "|" + job.dest, "/job.pdf|/job.doc");
     // other sections are ignored; a key before any section header makes the file unreadable
     ASSERT_TRUE(load_text("[Other]\nmode=1\npassword=x\n"));
     EXPECT_FALSE(load_text("password=early\n[Generic settings]\nmode=1\n"));

@@ -7,7 +7,9 @@
 #include <splash/SplashBitmap.h>
 #include <splash/SplashPattern.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -80,6 +82,76 @@ TEST_F(ULine, SetLineNormalisesAndDropsDuplicatesAndWildValues)
     p.set_line(100.5, 300.5, 50, 52, attr(0, 0, 0)); // 0.5 px sideways is another rule
     EXPECT_EQ(p.lines.size(), 2u);
     EXPECT_TRUE(p.process_as_underline(50, 140, 24.5, 0, 0, 0));
+}
+
+bool same(const uline_rect& a, const uline_rect& b)
+{
+    return a.xMin == b.xMin && a.xMax == b.xMax && a.yMin == b.yMin && a.yMax == b.yMax;
+}
+
+TEST_F(ULine, DuplicatesAtTheToleranceEdgesWhereverTheyFall)
+{
+    // A second line with one edge moved: under 0.5 px across or under 2 px down is the same rule.
+    // The edges sit on and around multiples of 8 and 16 px, where the lookup's cells meet.
+    for (int edge = 0; edge < 4; ++edge)
+        for (double at : {0.0, 8.0, 7.9, 8.1, 15.75, 16.0, 16.5, -8.0, -0.25, 1023.999, 1e12, 3e12, -1e300})
+            for (double by : {0.49, 0.4999, 0.5, 0.51, 1.5, 1.99, 2.0, 2.01, -0.49, -0.5, -1.99, -2.0}) {
+                const double lines[4][4] = {{at, at + 300, 100, 103}, {at - 300, at, 100, 103}, {100, 400, at, at + 30}, {100, 400, at - 30, at}};
+                double e[4] = {lines[edge][0], lines[edge][1], lines[edge][2], lines[edge][3]};
+                p.flush();
+                p.set_line(e[0], e[1], e[2], e[3], attr(0, 0, 0));
+                e[edge] += by;
+                p.set_line(e[0], e[1], e[2], e[3], attr(0, 0, 0));
+                bool one = std::fabs(lines[edge][edge] - e[edge]) < (edge < 2 ? 0.5 : 2);
+                EXPECT_EQ(p.lines.size(), one ? 1u : 2u) << "edge " << edge << " at " << at << " moved by " << by;
+            }
+}
+
+TEST_F(ULine, DuplicateLookupKeepsWhatEveryLineComparedWouldKeep)
+{
+    std::mt19937 rnd(26);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rnd); };
+    // Quarter pixels in a small area, values of any size, and near copies of earlier lines.
+    auto quarter = [&](int range) { return (pick(2 * range + 1) - range) / 4.0; };
+    auto any = [&] { return (pick(2) ? 1 : -1) * std::pow(10.0, std::uniform_real_distribution<double>(-3, 300)(rnd)); };
+    std::vector<uline_rect> kept, made;
+    auto reference = [&](const uline_rect& r) {
+        for (const uline_rect& l : kept)
+            if (std::fabs(r.xMax - l.xMax) < 0.5 && std::fabs(r.xMin - l.xMin) < 0.5 && std::fabs(r.yMax - l.yMax) < 2 &&
+                std::fabs(r.yMin - l.yMin) < 2)
+                return;
+        kept.push_back(r);
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 4000; ++i) {
+            double v[4];
+            int kind = made.empty() ? 0 : pick(4);
+            const uline_rect from = made.empty() ? uline_rect{} : made[pick(int(made.size()))];
+            const double old[4] = {from.xMin, from.xMax, from.yMin, from.yMax};
+            for (int e = 0; e < 4; ++e)
+                v[e] = kind == 0 ? quarter(i % 2 ? 40 : 160) : kind == 1 ? any() : old[e] + quarter(9);
+            uline_rect r{0, std::min(v[0], v[1]), std::max(v[0], v[1]), std::min(v[2], v[3]), std::max(v[2], v[3])};
+            made.push_back(r);
+            reference(r);
+            p.set_line(v[0], v[1], v[2], v[3], attr(0, 0, 0));
+            if (i == 2000) { // a line turned into an underline leaves the lookup to start afresh
+                auto l = std::find_if(kept.begin(), kept.end(), [](const uline_rect& k) { return k.xMax - k.xMin > 2 && std::fabs(k.xMin) < 1e6; });
+                ASSERT_NE(l, kept.end());
+                ASSERT_TRUE(p.process_as_underline(l->xMin / 2.08333, l->xMin / 2.08333, (l->yMin + l->yMax) / 4.16666, 0, 0, 0));
+                ASSERT_EQ(p.lines.size(), kept.size() - 1);
+                std::size_t gone = 0;
+                while (gone < p.lines.size() && same(p.lines[gone], kept[gone]))
+                    ++gone;
+                kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(gone));
+            }
+        }
+        ASSERT_EQ(p.lines.size(), kept.size()) << "round " << round;
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            ASSERT_TRUE(same(p.lines[i], kept[i])) << "line " << i << " of round " << round;
+        p.flush();
+        kept.clear();
+        made.clear();
+    }
 }
 
 TEST_F(ULine, GeometricMatchThenKnownUnderlinesWithoutColour)

@@ -83,6 +83,17 @@ std::uint64_t own_key(const uline_rect& r)
     return cell_key(cell);
 }
 
+// Middle of a line in points, and the row of one point that holds a value.
+double line_mid(const uline_rect& l)
+{
+    return (l.yMin + l.yMax) / two_px_per_pt;
+}
+
+std::int64_t point_row(double v)
+{
+    return static_cast<std::int64_t>(std::floor(std::clamp(v, -1e12, 1e12)));
+}
+
 int div255(int x)
 {
     return (x + (x >> 8) + 0x80) >> 8;
@@ -202,6 +213,8 @@ void pdf_uline_processor::forget_index()
 {
     cells.clear();
     indexed = 0;
+    rows.clear();
+    rowed = 0;
 }
 
 bool pdf_uline_processor::process_as_underline(double x1, double x2, double y, int r, int g, int b)
@@ -217,29 +230,50 @@ bool pdf_uline_processor::process_as_underline(double x1, double x2, double y, i
         }
     }
     tk_assert(lines.size() == attrs.size(), PDF_ULIN_UNIT, 683);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const uline_rect& l = lines[i];
-        if (l.xMax - l.xMin < 1.75 && l.yMax - l.yMin > 11)
+    if (!std::isfinite(y))
+        return false;
+    if (rowed > lines.size())
+        forget_index();
+    for (; rowed < lines.size(); ++rowed)
+        rows[point_row(line_mid(lines[rowed]))].push_back(rowed);
+    // The first line in order that matches: the lowest position among the rows within reach of y.
+    std::size_t found = lines.size();
+    double found_left = 0, found_right = 0;
+    for (std::int64_t row = point_row(y - 3), last = point_row(y + 3); row <= last; ++row) {
+        auto at = rows.find(row);
+        if (at == rows.end())
             continue;
-        double left = l.xMin / px_per_pt;
-        double right = l.xMax / px_per_pt;
-        double mid = (l.yMin + l.yMax) / two_px_per_pt;
-        tk_log(1, "Comparing with: %lg,%lg,%lg", left, right, mid);
-        if (!(x1 >= left - 0.5 && x2 <= right + 0.5 && std::fabs(mid - y) <= 2))
-            continue;
-        SplashColor c = {0, 0, 0, 0};
-        attrs[i]->pattern->getColor(0, 0, c);
-        bool same = std::abs(r - c[0]) <= 2 && std::abs(g - c[1]) <= 2 && std::abs(b - c[2]) <= 2;
-        bool both_bright = (near_full(r) || near_full(g) || near_full(b)) && (near_full(c[0]) || near_full(c[1]) || near_full(c[2]));
-        if (!same && !both_bright)
-            continue;
-        tk_log(1, "GOT UNDERLINE (%lg,%lg,%lg)", left, right, y);
-        underlines.push_back(uline_rect{0, left, right, y, y});
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-        attrs.erase(attrs.begin() + static_cast<std::ptrdiff_t>(i));
-        return true;
+        for (std::size_t i : at->second) {
+            if (i >= found)
+                break; // a row lists its lines in order
+            const uline_rect& l = lines[i];
+            if (l.xMax - l.xMin < 1.75 && l.yMax - l.yMin > 11)
+                continue;
+            double left = l.xMin / px_per_pt;
+            double right = l.xMax / px_per_pt;
+            double mid = line_mid(l);
+            tk_log(1, "Comparing with: %lg,%lg,%lg", left, right, mid);
+            if (!(x1 >= left - 0.5 && x2 <= right + 0.5 && std::fabs(mid - y) <= 2))
+                continue;
+            SplashColor c = {0, 0, 0, 0};
+            attrs[i]->pattern->getColor(0, 0, c);
+            bool same = std::abs(r - c[0]) <= 2 && std::abs(g - c[1]) <= 2 && std::abs(b - c[2]) <= 2;
+            bool both_bright = (near_full(r) || near_full(g) || near_full(b)) && (near_full(c[0]) || near_full(c[1]) || near_full(c[2]));
+            if (!same && !both_bright)
+                continue;
+            found = i;
+            found_left = left;
+            found_right = right;
+        }
     }
-    return false;
+    if (found == lines.size())
+        return false;
+    tk_log(1, "GOT UNDERLINE (%lg,%lg,%lg)", found_left, found_right, y);
+    underlines.push_back(uline_rect{0, found_left, found_right, y, y});
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(found));
+    attrs.erase(attrs.begin() + static_cast<std::ptrdiff_t>(found));
+    forget_index();
+    return true;
 }
 
 bool pdf_uline_processor::process_is_inCell(double x1, double x2, double y1, double y2)

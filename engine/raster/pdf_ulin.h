@@ -67,7 +67,10 @@ private:
     void forget_index();
 
     // lines[0 .. indexed) filed by a coarse cell of their four edges, so that the duplicate test
-    // looks at near lines only; rebuilt when lines are removed.
+    // looks at near lines only, and lines[0 .. rowed) by the point row of their middle, so that
+    // text looks at the lines of its own rows only; both rebuilt when lines are removed.
     std::unordered_multimap<std::uint64_t, std::size_t> cells;
     std::size_t indexed = 0;
+    std::unordered_map<std::int64_t, std::vector<std::size_t>> rows;
+    std::size_t rowed = 0;
 };

@@ -176,6 +176,75 @@ TEST_F(ULine, GeometricMatchThenKnownUnderlinesWithoutColour)
     EXPECT_EQ(p.underlines.size(), 1u);
 }
 
+TEST_F(ULine, TextReachesLinesTwoPointsAwayAndNoFurther)
+{
+    // Middles at exactly 0 pt, on the edge of a row of the lookup.
+    for (double y : {2.0, -2.0, 2.0001, -2.0001, 1e300}) {
+        p.flush();
+        p.set_line(0, 208.333, 0, 0, attr(0, 0, 0));
+        EXPECT_EQ(p.process_as_underline(10, 20, y, 0, 0, 0), std::fabs(y) <= 2) << y;
+    }
+    p.flush();
+    p.set_line(0, 208.333, 1e300, 1e300, attr(0, 0, 0));
+    EXPECT_FALSE(p.process_as_underline(10, 20, std::nan(""), 0, 0, 0));
+    EXPECT_FALSE(p.process_as_underline(10, 20, HUGE_VAL, 0, 0, 0));
+    EXPECT_TRUE(p.process_as_underline(10, 20, 1e300 / 2.08333, 0, 0, 0));
+}
+
+TEST_F(ULine, TextTakesTheFirstMatchingLineAsEveryLineComparedWould)
+{
+    // The lines, their colours and the words of a page, at random; the reference tries every line.
+    std::mt19937 rnd(26);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rnd); };
+    struct ref_line {
+        uline_rect r;
+        int grey;
+    };
+    std::vector<ref_line> kept;
+    std::vector<uline_rect> found;
+    auto reference = [&](double x1, double x2, double y, int grey) {
+        for (const uline_rect& u : found)
+            if (x1 >= u.xMin - 0.5 && x2 <= u.xMax + 0.5 && std::fabs((u.yMin + u.yMax) * 0.5 - y) <= 2)
+                return true;
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            const uline_rect& l = kept[i].r;
+            double left = l.xMin / 2.08333, right = l.xMax / 2.08333, mid = (l.yMin + l.yMax) / 4.16666;
+            if ((l.xMax - l.xMin < 1.75 && l.yMax - l.yMin > 11) || !(x1 >= left - 0.5 && x2 <= right + 0.5 && std::fabs(mid - y) <= 2) ||
+                std::abs(grey - kept[i].grey) > 2)
+                continue;
+            found.push_back({0, left, right, y, y});
+            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
+            return true;
+        }
+        return false;
+    };
+    const int greys[] = {0, 1, 100};
+    for (int round = 0; round < 6; ++round) {
+        for (int i = 0; i < 1500; ++i) {
+            double x0 = pick(400) / 4.0, x1 = x0 + pick(2) * pick(200) / 4.0, y0 = pick(800) / 4.0, y1 = y0 + pick(2) * pick(60) / 4.0;
+            int grey = greys[pick(3)];
+            std::size_t before = p.lines.size();
+            p.set_line(x0, x1, y0, y1, attr(grey, grey, grey));
+            if (p.lines.size() > before)
+                kept.push_back({p.lines.back(), grey});
+        }
+        for (int i = 0; i < 1500; ++i) {
+            double x1 = pick(200) / 4.0, x2 = x1 + pick(40) / 4.0, y = pick(400) / 8.0;
+            int grey = greys[pick(3)];
+            ASSERT_EQ(p.process_as_underline(x1, x2, y, grey, grey, grey), reference(x1, x2, y, grey)) << i;
+            ASSERT_EQ(p.lines.size(), kept.size()) << i;
+        }
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            ASSERT_TRUE(same(p.lines[i], kept[i].r)) << "line " << i << " of round " << round;
+        ASSERT_EQ(p.underlines.size(), found.size());
+        if (round % 2) { // more lines after the text of the page has taken some
+            p.flush();
+            kept.clear();
+            found.clear();
+        }
+    }
+}
+
 TEST_F(ULine, VerticalRulesAreNeverUnderlines)
 {
     p.set_line(100, 101, 198, 218, attr(0, 0, 0)); // 1 px wide, 20 px tall around 100 pt

@@ -274,33 +274,53 @@ TEST(RasterText, LinkAnnotationsAreFilteredOut)
 }
 
 // A free-form Gouraud mesh (colours at the vertices, no function): the library fills each triangle
-// as many small ones, which are thin shapes.
+// as many small ones, which are thin shapes. Then a rule over it, and words looking for their rule.
 TEST(RasterCapture, GouraudMeshTrianglesComeAsBefore)
 {
     // Two triangles over 50 x 40 pt from (100, 600); per vertex: flag, x, y, red, green, blue.
     const unsigned char mesh[] = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 0, 0, 255,
                                   0, 255, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255, 0, 0, 255, 0, 0, 255};
     const std::string page =
-        one_page("<< /Shading << /Sh1 5 0 R >> >>", "/Sh1 sh",
+        one_page("<< /Shading << /Sh1 5 0 R >> >>", "/Sh1 sh 100 620 50 0.7 re f",
                  {stream("/ShadingType 4 /ColorSpace /DeviceRGB /BitsPerCoordinate 8 /BitsPerComponent 8 /BitsPerFlag 8 "
                          "/Decode [100 150 600 640 0 1 0 1 0 1]",
                          std::string(reinterpret_cast<const char*>(mesh), sizeof mesh))});
-    // What the rules kept were before duplicates had a lookup: 2813 of them, all of one hash.
+    const struct {
+        double x1, x2, y;
+        int r, g, b;
+    } words[] = {{101, 140, 171.5, 0, 0, 0}, {101, 103, 160, 255, 0, 0},     {120, 122, 180, 0, 0, 0},
+                 {140, 141, 155, 0, 0, 255}, {101, 130, 171, 60, 60, 60},    {130, 131, 190, 255, 255, 255},
+                 {101, 101, 190, 255, 255, 255}, {149, 149, 153, 255, 255, 255}, {101, 101, 153, 0, 0, 255},
+                 {101, 101, 190, 0, 0, 0}};
+    auto fnv = [](const std::string& s) {
+        std::uint64_t h = 14695981039346656037u;
+        for (char c : s)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211u;
+        return h;
+    };
+    // What the rules kept and the words found were before the processor had lookups.
     const struct {
         size_t count;
         const char* first;
-        std::uint64_t fnv;
-    } kept[] = {{2813, "208,209,398,400", 15542824041507631571u}, {0, "", 14695981039346656037u}};
+        std::uint64_t hash;
+        const char* found;
+        size_t count_after;
+        std::uint64_t hash_after;
+    } before[] = {{2814, "208,209,398,400", 1985960802941015309u, "1000100100", 2812, 17894779228420610623u},
+                  {1, "208,312,356,358", 13423929485470415185u, "1000100000", 0, 14695981039346656037u}};
     for (int tables = 0; tables < 2; ++tables) {
         SCOPED_TRACE(tables);
         Rendered r(page, tables);
         const std::string lines = r.lines();
-        std::uint64_t fnv = 14695981039346656037u;
-        for (char c : lines)
-            fnv = (fnv ^ static_cast<unsigned char>(c)) * 1099511628211u;
-        EXPECT_EQ(r.proc().lines.size(), kept[tables].count);
-        EXPECT_EQ(lines.substr(0, lines.find(' ')), kept[tables].first);
-        EXPECT_EQ(fnv, kept[tables].fnv);
+        EXPECT_EQ(r.proc().lines.size(), before[tables].count);
+        EXPECT_EQ(lines.substr(0, lines.find(' ')), before[tables].first);
+        EXPECT_EQ(fnv(lines), before[tables].hash);
+        std::string found;
+        for (const auto& w : words)
+            found += r.proc().process_as_underline(w.x1, w.x2, w.y, w.r, w.g, w.b) ? '1' : '0';
+        EXPECT_EQ(found, before[tables].found);
+        EXPECT_EQ(r.proc().lines.size(), before[tables].count_after);
+        EXPECT_EQ(fnv(r.lines()), before[tables].hash_after);
     }
 }
 

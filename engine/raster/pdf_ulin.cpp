@@ -23,6 +23,77 @@ bool near_full(int c)
     return std::abs(c - 255) <= 2;
 }
 
+// Two lines closer than these in each edge are one rule drawn twice (pixels).
+constexpr double x_tolerance = 0.5;
+constexpr double y_tolerance = 2;
+
+bool same_rule(const uline_rect& a, const uline_rect& b)
+{
+    return std::fabs(a.xMax - b.xMax) < x_tolerance && std::fabs(a.xMin - b.xMin) < x_tolerance &&
+           std::fabs(a.yMax - b.yMax) < y_tolerance && std::fabs(a.yMin - b.yMin) < y_tolerance;
+}
+
+// An edge's cell spans several tolerances: a value within tolerance of v lies in v's own cell or,
+// when v lies in the cell's first or last tolerance, in the neighbour on that side.
+struct edge_cells {
+    std::int64_t own;
+    int step; // -1, 0 or 1: the neighbour to look in too
+};
+
+edge_cells cells_of(double v, double tolerance, double span)
+{
+    // Clamping brings no two values further apart, and keeps the steps below exact.
+    double part = std::floor(std::clamp(v, -1e12, 1e12) / tolerance);
+    double own = std::floor(part / span);
+    double at = part - own * span;
+    return {static_cast<std::int64_t>(own), at == 0 ? -1 : at == span - 1 ? 1 : 0};
+}
+
+// Cells of 8 by 16 pixels: few cells to look in, few lines in each.
+constexpr double x_span = 16;
+constexpr double y_span = 8;
+
+edge_cells edge_of(const uline_rect& r, int e)
+{
+    switch (e) {
+    case 0:
+        return cells_of(r.xMin, x_tolerance, x_span);
+    case 1:
+        return cells_of(r.xMax, x_tolerance, x_span);
+    case 2:
+        return cells_of(r.yMin, y_tolerance, y_span);
+    default:
+        return cells_of(r.yMax, y_tolerance, y_span);
+    }
+}
+
+std::uint64_t cell_key(const std::int64_t (&cell)[4])
+{
+    std::uint64_t h = 0;
+    for (std::int64_t c : cell)
+        h = (h ^ static_cast<std::uint64_t>(c)) * 0x9e3779b97f4a7c15u;
+    return h ^ (h >> 29);
+}
+
+std::uint64_t own_key(const uline_rect& r)
+{
+    std::int64_t cell[4];
+    for (int e = 0; e < 4; ++e)
+        cell[e] = edge_of(r, e).own;
+    return cell_key(cell);
+}
+
+// Middle of a line in points, and the row of one point that holds a value.
+double line_mid(const uline_rect& l)
+{
+    return (l.yMin + l.yMax) / two_px_per_pt;
+}
+
+std::int64_t point_row(double v)
+{
+    return static_cast<std::int64_t>(std::floor(std::clamp(v, -1e12, 1e12)));
+}
+
 int div255(int x)
 {
     return (x + (x >> 8) + 0x80) >> 8;
@@ -104,13 +175,46 @@ void pdf_uline_processor::set_line(double x0, double x1, double y0, double y1, u
     if (!owned || !std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1))
         return;
     uline_rect r{0, std::min(x0, x1), std::max(x0, x1), std::min(y0, y1), std::max(y0, y1)};
-    for (const uline_rect& l : lines) {
-        if (std::fabs(r.xMax - l.xMax) < 0.5 && std::fabs(r.xMin - l.xMin) < 0.5 && std::fabs(r.yMax - l.yMax) < 2 &&
-            std::fabs(r.yMin - l.yMin) < 2)
-            return;
-    }
+    if (has_duplicate(r))
+        return;
     attrs.push_back(std::move(owned));
     lines.push_back(r);
+    cells.emplace(own_key(r), indexed++);
+}
+
+// The same answer as comparing r with every kept line, from the few cells such a line can be in.
+bool pdf_uline_processor::has_duplicate(const uline_rect& r)
+{
+    if (indexed > lines.size())
+        forget_index();
+    for (; indexed < lines.size(); ++indexed)
+        cells.emplace(own_key(lines[indexed]), indexed);
+    edge_cells edge[4];
+    int steps = 0;
+    for (int e = 0; e < 4; ++e) {
+        edge[e] = edge_of(r, e);
+        steps |= (edge[e].step != 0) << e;
+    }
+    for (int pick = 0; pick < 16; ++pick) {
+        if (pick & ~steps)
+            continue;
+        std::int64_t cell[4];
+        for (int e = 0; e < 4; ++e)
+            cell[e] = edge[e].own + ((pick >> e & 1) ? edge[e].step : 0);
+        auto range = cells.equal_range(cell_key(cell));
+        for (auto it = range.first; it != range.second; ++it)
+            if (same_rule(lines[it->second], r))
+                return true;
+    }
+    return false;
+}
+
+void pdf_uline_processor::forget_index()
+{
+    cells.clear();
+    indexed = 0;
+    rows.clear();
+    rowed = 0;
 }
 
 bool pdf_uline_processor::process_as_underline(double x1, double x2, double y, int r, int g, int b)
@@ -126,29 +230,50 @@ bool pdf_uline_processor::process_as_underline(double x1, double x2, double y, i
         }
     }
     tk_assert(lines.size() == attrs.size(), PDF_ULIN_UNIT, 683);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const uline_rect& l = lines[i];
-        if (l.xMax - l.xMin < 1.75 && l.yMax - l.yMin > 11)
+    if (!std::isfinite(y))
+        return false;
+    if (rowed > lines.size())
+        forget_index();
+    for (; rowed < lines.size(); ++rowed)
+        rows[point_row(line_mid(lines[rowed]))].push_back(rowed);
+    // The first line in order that matches: the lowest position among the rows within reach of y.
+    std::size_t found = lines.size();
+    double found_left = 0, found_right = 0;
+    for (std::int64_t row = point_row(y - 3), last = point_row(y + 3); row <= last; ++row) {
+        auto at = rows.find(row);
+        if (at == rows.end())
             continue;
-        double left = l.xMin / px_per_pt;
-        double right = l.xMax / px_per_pt;
-        double mid = (l.yMin + l.yMax) / two_px_per_pt;
-        tk_log(1, "Comparing with: %lg,%lg,%lg", left, right, mid);
-        if (!(x1 >= left - 0.5 && x2 <= right + 0.5 && std::fabs(mid - y) <= 2))
-            continue;
-        SplashColor c = {0, 0, 0, 0};
-        attrs[i]->pattern->getColor(0, 0, c);
-        bool same = std::abs(r - c[0]) <= 2 && std::abs(g - c[1]) <= 2 && std::abs(b - c[2]) <= 2;
-        bool both_bright = (near_full(r) || near_full(g) || near_full(b)) && (near_full(c[0]) || near_full(c[1]) || near_full(c[2]));
-        if (!same && !both_bright)
-            continue;
-        tk_log(1, "GOT UNDERLINE (%lg,%lg,%lg)", left, right, y);
-        underlines.push_back(uline_rect{0, left, right, y, y});
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-        attrs.erase(attrs.begin() + static_cast<std::ptrdiff_t>(i));
-        return true;
+        for (std::size_t i : at->second) {
+            if (i >= found)
+                break; // a row lists its lines in order
+            const uline_rect& l = lines[i];
+            if (l.xMax - l.xMin < 1.75 && l.yMax - l.yMin > 11)
+                continue;
+            double left = l.xMin / px_per_pt;
+            double right = l.xMax / px_per_pt;
+            double mid = line_mid(l);
+            tk_log(1, "Comparing with: %lg,%lg,%lg", left, right, mid);
+            if (!(x1 >= left - 0.5 && x2 <= right + 0.5 && std::fabs(mid - y) <= 2))
+                continue;
+            SplashColor c = {0, 0, 0, 0};
+            attrs[i]->pattern->getColor(0, 0, c);
+            bool same = std::abs(r - c[0]) <= 2 && std::abs(g - c[1]) <= 2 && std::abs(b - c[2]) <= 2;
+            bool both_bright = (near_full(r) || near_full(g) || near_full(b)) && (near_full(c[0]) || near_full(c[1]) || near_full(c[2]));
+            if (!same && !both_bright)
+                continue;
+            found = i;
+            found_left = left;
+            found_right = right;
+        }
     }
-    return false;
+    if (found == lines.size())
+        return false;
+    tk_log(1, "GOT UNDERLINE (%lg,%lg,%lg)", found_left, found_right, y);
+    underlines.push_back(uline_rect{0, found_left, found_right, y, y});
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(found));
+    attrs.erase(attrs.begin() + static_cast<std::ptrdiff_t>(found));
+    forget_index();
+    return true;
 }
 
 bool pdf_uline_processor::process_is_inCell(double x1, double x2, double y1, double y2)
@@ -209,4 +334,5 @@ void pdf_uline_processor::release_lines()
 {
     attrs.clear();
     lines.clear();
+    forget_index();
 }

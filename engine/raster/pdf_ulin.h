@@ -3,7 +3,10 @@
 // underlines by the text pass, and painted back into the page picture when no text used them.
 #include "tk_singl.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class Splash;
@@ -60,4 +63,14 @@ public:
 
 private:
     void release_lines();
+    bool has_duplicate(const uline_rect& r);
+    void forget_index();
+
+    // lines[0 .. indexed) filed by a coarse cell of their four edges, so that the duplicate test
+    // looks at near lines only, and lines[0 .. rowed) by the point row of their middle, so that
+    // text looks at the lines of its own rows only; both rebuilt when lines are removed.
+    std::unordered_multimap<std::uint64_t, std::size_t> cells;
+    std::size_t indexed = 0;
+    std::unordered_map<std::int64_t, std::vector<std::size_t>> rows;
+    std::size_t rowed = 0;
 };

@@ -13,7 +13,10 @@
 #include <gtest/gtest.h>
 #include <splash/SplashBitmap.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -199,24 +202,37 @@ TEST(RasterCapture, FillOrStrokeWithoutProcessorIsAnAssertion)
     EXPECT_NO_THROW(dev.rethrowPending());
 }
 
-// A page showing the glyph "a" of a Type 3 font, a filled 1000-unit square.
-std::string type3_page(const std::string& content)
+std::string stream(const std::string& dict, const std::string& data)
 {
-    const std::string objs[] = {
-        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /T3 4 0 R >> >> /Contents 6 0 R >>",
-        "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs "
-        "<< /sq 5 0 R >> /Encoding << /Differences [97 /sq] >> /FirstChar 97 /LastChar 97 /Widths [1000] >>",
-        "<< /Length 42 >> stream\n1000 0 0 0 1000 1000 d1 0 0 1000 1000 re f\nendstream",
-        "<< /Length " + std::to_string(content.size()) + " >> stream\n" + content + "\nendstream"};
-    std::string out = "%PDF-1.4\n", xref = "xref\n0 7\n0000000000 65535 f \n";
-    for (int i = 0; i < 6; ++i) {
+    return "<< " + dict + " /Length " + std::to_string(data.size()) + " >> stream\n" + data + "\nendstream";
+}
+
+// A file of one Letter page with the given resources and content; further objects are numbered from 5.
+std::string one_page(const std::string& resources, const std::string& content, const std::vector<std::string>& more)
+{
+    std::vector<std::string> objs = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                     "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources " + resources +
+                                         " /Contents 4 0 R >>",
+                                     stream("", content)};
+    objs.insert(objs.end(), more.begin(), more.end());
+    std::string out = "%PDF-1.4\n", xref = "xref\n0 " + std::to_string(objs.size() + 1) + "\n0000000000 65535 f \n";
+    for (size_t i = 0; i < objs.size(); ++i) {
         char entry[24];
         std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", out.size());
         xref += entry;
         out += std::to_string(i + 1) + " 0 obj\n" + objs[i] + "\nendobj\n";
     }
-    return out + xref + "trailer\n<< /Size 7 /Root 1 0 R >>\nstartxref\n" + std::to_string(out.size()) + "\n%%EOF\n";
+    return out + xref + "trailer\n<< /Size " + std::to_string(objs.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(out.size()) + "\n%%EOF\n";
+}
+
+// A page showing the glyph "a" of a Type 3 font, a filled 1000-unit square.
+std::string type3_page(const std::string& content)
+{
+    return one_page("<< /Font << /T3 5 0 R >> >>", content,
+                    {"<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs "
+                     "<< /sq 6 0 R >> /Encoding << /Differences [97 /sq] >> /FirstChar 97 /LastChar 97 /Widths [1000] >>",
+                     stream("", "1000 0 0 0 1000 1000 d1 0 0 1000 1000 re f")});
 }
 
 TEST(RasterText, OnlyType3GlyphsReachThePicture)
@@ -255,6 +271,57 @@ TEST(RasterText, LinkAnnotationsAreFilteredOut)
     Annots* annots = doc.getPage(1)->getAnnots();
     ASSERT_EQ(annots->getAnnots().size(), 1u);
     EXPECT_FALSE(raster_annot_not_link(annots->getAnnots()[0], nullptr));
+}
+
+// A free-form Gouraud mesh (colours at the vertices, no function): the library fills each triangle
+// as many small ones, which are thin shapes. Then a rule over it, and words looking for their rule.
+TEST(RasterCapture, GouraudMeshTrianglesComeAsBefore)
+{
+    // Two triangles over 50 x 40 pt from (100, 600); per vertex: flag, x, y, red, green, blue.
+    const unsigned char mesh[] = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 0, 0, 255,
+                                  0, 255, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255, 0, 0, 255, 0, 0, 255};
+    const std::string page =
+        one_page("<< /Shading << /Sh1 5 0 R >> >>", "/Sh1 sh 100 620 50 0.7 re f",
+                 {stream("/ShadingType 4 /ColorSpace /DeviceRGB /BitsPerCoordinate 8 /BitsPerComponent 8 /BitsPerFlag 8 "
+                         "/Decode [100 150 600 640 0 1 0 1 0 1]",
+                         std::string(reinterpret_cast<const char*>(mesh), sizeof mesh))});
+    const struct {
+        double x1, x2, y;
+        int r, g, b;
+    } words[] = {{101, 140, 171.5, 0, 0, 0}, {101, 103, 160, 255, 0, 0},     {120, 122, 180, 0, 0, 0},
+                 {140, 141, 155, 0, 0, 255}, {101, 130, 171, 60, 60, 60},    {130, 131, 190, 255, 255, 255},
+                 {101, 101, 190, 255, 255, 255}, {149, 149, 153, 255, 255, 255}, {101, 101, 153, 0, 0, 255},
+                 {101, 101, 190, 0, 0, 0}};
+    auto fnv = [](const std::string& s) {
+        std::uint64_t h = 14695981039346656037u;
+        for (char c : s)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211u;
+        return h;
+    };
+    // What the rules kept and the words found were before the processor had lookups.
+    const struct {
+        size_t count;
+        const char* first;
+        std::uint64_t hash;
+        const char* found;
+        size_t count_after;
+        std::uint64_t hash_after;
+    } before[] = {{2814, "208,209,398,400", 1985960802941015309u, "1000100100", 2812, 17894779228420610623u},
+                  {1, "208,312,356,358", 13423929485470415185u, "1000100000", 0, 14695981039346656037u}};
+    for (int tables = 0; tables < 2; ++tables) {
+        SCOPED_TRACE(tables);
+        Rendered r(page, tables);
+        const std::string lines = r.lines();
+        EXPECT_EQ(r.proc().lines.size(), before[tables].count);
+        EXPECT_EQ(lines.substr(0, lines.find(' ')), before[tables].first);
+        EXPECT_EQ(fnv(lines), before[tables].hash);
+        std::string found;
+        for (const auto& w : words)
+            found += r.proc().process_as_underline(w.x1, w.x2, w.y, w.r, w.g, w.b) ? '1' : '0';
+        EXPECT_EQ(found, before[tables].found);
+        EXPECT_EQ(r.proc().lines.size(), before[tables].count_after);
+        EXPECT_EQ(fnv(r.lines()), before[tables].hash_after);
+    }
 }
 
 }  // namespace

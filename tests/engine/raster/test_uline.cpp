@@ -7,7 +7,9 @@
 #include <splash/SplashBitmap.h>
 #include <splash/SplashPattern.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -82,6 +84,76 @@ TEST_F(ULine, SetLineNormalisesAndDropsDuplicatesAndWildValues)
     EXPECT_TRUE(p.process_as_underline(50, 140, 24.5, 0, 0, 0));
 }
 
+bool same(const uline_rect& a, const uline_rect& b)
+{
+    return a.xMin == b.xMin && a.xMax == b.xMax && a.yMin == b.yMin && a.yMax == b.yMax;
+}
+
+TEST_F(ULine, DuplicatesAtTheToleranceEdgesWhereverTheyFall)
+{
+    // A second line with one edge moved: under 0.5 px across or under 2 px down is the same rule.
+    // The edges sit on and around multiples of 8 and 16 px, where the lookup's cells meet.
+    for (int edge = 0; edge < 4; ++edge)
+        for (double at : {0.0, 8.0, 7.9, 8.1, 15.75, 16.0, 16.5, -8.0, -0.25, 1023.999, 1e12, 3e12, -1e300})
+            for (double by : {0.49, 0.4999, 0.5, 0.51, 1.5, 1.99, 2.0, 2.01, -0.49, -0.5, -1.99, -2.0}) {
+                const double lines[4][4] = {{at, at + 300, 100, 103}, {at - 300, at, 100, 103}, {100, 400, at, at + 30}, {100, 400, at - 30, at}};
+                double e[4] = {lines[edge][0], lines[edge][1], lines[edge][2], lines[edge][3]};
+                p.flush();
+                p.set_line(e[0], e[1], e[2], e[3], attr(0, 0, 0));
+                e[edge] += by;
+                p.set_line(e[0], e[1], e[2], e[3], attr(0, 0, 0));
+                bool one = std::fabs(lines[edge][edge] - e[edge]) < (edge < 2 ? 0.5 : 2);
+                EXPECT_EQ(p.lines.size(), one ? 1u : 2u) << "edge " << edge << " at " << at << " moved by " << by;
+            }
+}
+
+TEST_F(ULine, DuplicateLookupKeepsWhatEveryLineComparedWouldKeep)
+{
+    std::mt19937 rnd(26);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rnd); };
+    // Quarter pixels in a small area, values of any size, and near copies of earlier lines.
+    auto quarter = [&](int range) { return (pick(2 * range + 1) - range) / 4.0; };
+    auto any = [&] { return (pick(2) ? 1 : -1) * std::pow(10.0, std::uniform_real_distribution<double>(-3, 300)(rnd)); };
+    std::vector<uline_rect> kept, made;
+    auto reference = [&](const uline_rect& r) {
+        for (const uline_rect& l : kept)
+            if (std::fabs(r.xMax - l.xMax) < 0.5 && std::fabs(r.xMin - l.xMin) < 0.5 && std::fabs(r.yMax - l.yMax) < 2 &&
+                std::fabs(r.yMin - l.yMin) < 2)
+                return;
+        kept.push_back(r);
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 4000; ++i) {
+            double v[4];
+            int kind = made.empty() ? 0 : pick(4);
+            const uline_rect from = made.empty() ? uline_rect{} : made[pick(int(made.size()))];
+            const double old[4] = {from.xMin, from.xMax, from.yMin, from.yMax};
+            for (int e = 0; e < 4; ++e)
+                v[e] = kind == 0 ? quarter(i % 2 ? 40 : 160) : kind == 1 ? any() : old[e] + quarter(9);
+            uline_rect r{0, std::min(v[0], v[1]), std::max(v[0], v[1]), std::min(v[2], v[3]), std::max(v[2], v[3])};
+            made.push_back(r);
+            reference(r);
+            p.set_line(v[0], v[1], v[2], v[3], attr(0, 0, 0));
+            if (i == 2000) { // a line turned into an underline leaves the lookup to start afresh
+                auto l = std::find_if(kept.begin(), kept.end(), [](const uline_rect& k) { return k.xMax - k.xMin > 2 && std::fabs(k.xMin) < 1e6; });
+                ASSERT_NE(l, kept.end());
+                ASSERT_TRUE(p.process_as_underline(l->xMin / 2.08333, l->xMin / 2.08333, (l->yMin + l->yMax) / 4.16666, 0, 0, 0));
+                ASSERT_EQ(p.lines.size(), kept.size() - 1);
+                std::size_t gone = 0;
+                while (gone < p.lines.size() && same(p.lines[gone], kept[gone]))
+                    ++gone;
+                kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(gone));
+            }
+        }
+        ASSERT_EQ(p.lines.size(), kept.size()) << "round " << round;
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            ASSERT_TRUE(same(p.lines[i], kept[i])) << "line " << i << " of round " << round;
+        p.flush();
+        kept.clear();
+        made.clear();
+    }
+}
+
 TEST_F(ULine, GeometricMatchThenKnownUnderlinesWithoutColour)
 {
     // 0 .. 208.333 px is 0 .. 100 pt; rows 200..202 have their middle at 96.48 pt.
@@ -102,6 +174,75 @@ TEST_F(ULine, GeometricMatchThenKnownUnderlinesWithoutColour)
     EXPECT_TRUE(p.process_as_underline(10, 100.5, 95.9, 60, 60, 60));
     EXPECT_FALSE(p.process_as_underline(10, 100.6, 97.9, 60, 60, 60));
     EXPECT_EQ(p.underlines.size(), 1u);
+}
+
+TEST_F(ULine, TextReachesLinesTwoPointsAwayAndNoFurther)
+{
+    // Middles at exactly 0 pt, on the edge of a row of the lookup.
+    for (double y : {2.0, -2.0, 2.0001, -2.0001, 1e300}) {
+        p.flush();
+        p.set_line(0, 208.333, 0, 0, attr(0, 0, 0));
+        EXPECT_EQ(p.process_as_underline(10, 20, y, 0, 0, 0), std::fabs(y) <= 2) << y;
+    }
+    p.flush();
+    p.set_line(0, 208.333, 1e300, 1e300, attr(0, 0, 0));
+    EXPECT_FALSE(p.process_as_underline(10, 20, std::nan(""), 0, 0, 0));
+    EXPECT_FALSE(p.process_as_underline(10, 20, HUGE_VAL, 0, 0, 0));
+    EXPECT_TRUE(p.process_as_underline(10, 20, 1e300 / 2.08333, 0, 0, 0));
+}
+
+TEST_F(ULine, TextTakesTheFirstMatchingLineAsEveryLineComparedWould)
+{
+    // The lines, their colours and the words of a page, at random; the reference tries every line.
+    std::mt19937 rnd(26);
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rnd); };
+    struct ref_line {
+        uline_rect r;
+        int grey;
+    };
+    std::vector<ref_line> kept;
+    std::vector<uline_rect> found;
+    auto reference = [&](double x1, double x2, double y, int grey) {
+        for (const uline_rect& u : found)
+            if (x1 >= u.xMin - 0.5 && x2 <= u.xMax + 0.5 && std::fabs((u.yMin + u.yMax) * 0.5 - y) <= 2)
+                return true;
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            const uline_rect& l = kept[i].r;
+            double left = l.xMin / 2.08333, right = l.xMax / 2.08333, mid = (l.yMin + l.yMax) / 4.16666;
+            if ((l.xMax - l.xMin < 1.75 && l.yMax - l.yMin > 11) || !(x1 >= left - 0.5 && x2 <= right + 0.5 && std::fabs(mid - y) <= 2) ||
+                std::abs(grey - kept[i].grey) > 2)
+                continue;
+            found.push_back({0, left, right, y, y});
+            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
+            return true;
+        }
+        return false;
+    };
+    const int greys[] = {0, 1, 100};
+    for (int round = 0; round < 6; ++round) {
+        for (int i = 0; i < 1500; ++i) {
+            double x0 = pick(400) / 4.0, x1 = x0 + pick(2) * pick(200) / 4.0, y0 = pick(800) / 4.0, y1 = y0 + pick(2) * pick(60) / 4.0;
+            int grey = greys[pick(3)];
+            std::size_t before = p.lines.size();
+            p.set_line(x0, x1, y0, y1, attr(grey, grey, grey));
+            if (p.lines.size() > before)
+                kept.push_back({p.lines.back(), grey});
+        }
+        for (int i = 0; i < 1500; ++i) {
+            double x1 = pick(200) / 4.0, x2 = x1 + pick(40) / 4.0, y = pick(400) / 8.0;
+            int grey = greys[pick(3)];
+            ASSERT_EQ(p.process_as_underline(x1, x2, y, grey, grey, grey), reference(x1, x2, y, grey)) << i;
+            ASSERT_EQ(p.lines.size(), kept.size()) << i;
+        }
+        for (std::size_t i = 0; i < kept.size(); ++i)
+            ASSERT_TRUE(same(p.lines[i], kept[i].r)) << "line " << i << " of round " << round;
+        ASSERT_EQ(p.underlines.size(), found.size());
+        if (round % 2) { // more lines after the text of the page has taken some
+            p.flush();
+            kept.clear();
+            found.clear();
+        }
+    }
 }
 
 TEST_F(ULine, VerticalRulesAreNeverUnderlines)

@@ -125,9 +125,13 @@ struct TempFile {
     ~TempFile();
 };
 
-// Runs cmd through the shell and returns what it writes to stdout; *status (when
-// given) gets its exit status, -1 when it could not run or did not exit.
-std::string command_output(const std::string& cmd, int* status = nullptr);
+// Runs cmd through the shell, its standard input empty, and returns what it writes to stdout;
+// *status (when given) gets its exit status, -1 when it could not run or did not exit. *err
+// (when given) gets its error output, which otherwise goes to the test's own.
+std::string command_output(const std::string& cmd, int* status = nullptr, std::string* err = nullptr);
+// The read end of a pipe whose write end is closed already: an empty standard input for a
+// child (close-on-exec, so dup it onto 0). The caller closes it; -1 when no pipe could be made.
+int empty_input();
 
 struct proc_result {
     int status = -1; // 128 + n after signal n

@@ -175,3 +175,20 @@ TEST(SupportTempPath, IsUniqueCreatedAndRemovedByItsGuard)
     }
     EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
 }
+
+TEST(SupportCommandOutput, ErrorOutputIsKeptApartWhenAskedForAndInputIsEmpty)
+{
+    const std::string cmd = "echo out; echo err >&2; wc -c; exit 3";
+    int status = 0;
+    std::string err;
+    EXPECT_EQ(command_output(cmd, &status, &err), "out\n0\n");
+    EXPECT_EQ(status, 3);
+    EXPECT_EQ(err, "err\n");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(command_output(cmd), "out\n0\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "err\n");
+    // Far more error output than a pipe holds, before and after the output: neither stalls.
+    const std::string big = "yes 0123456789 | head -c 200000";
+    EXPECT_EQ(command_output("(" + big + ") >&2; echo done; (" + big + ") >&2", nullptr, &err), "done\n");
+    EXPECT_EQ(err.size(), 400000u);
+}

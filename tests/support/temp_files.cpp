@@ -1,3 +1,4 @@
+#include "scoped_env.h"
 #include "vlx_testsupport.h"
 
 #include <cerrno>
@@ -12,8 +13,7 @@ namespace vlxtest {
 
 std::string temp_path(const std::string& suffix)
 {
-    const char* dir = std::getenv("TMPDIR");
-    std::string tmpl = std::string(dir && *dir ? dir : "/tmp") + "/vlxtest-XXXXXX" + suffix;
+    std::string tmpl = temp_root() + "/vlxtest-XXXXXX" + suffix;
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back('\0');
     int fd = mkstemps(buf.data(), int(suffix.size()));

@@ -1,5 +1,6 @@
 // The writer's files must open cleanly in qpdf and poppler with exactly the
 // pages, boxes, links and content that were asked for.
+#include "scoped_env.h"
 #include "vlx_testsupport.h"
 
 #include <Annot.h>
@@ -174,6 +175,27 @@ TEST(SupportTempPath, IsUniqueCreatedAndRemovedByItsGuard)
         path = b.path;
     }
     EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
+}
+
+TEST(SupportTempPath, FilesFoldersAndMountsGoWhereTmpdirSays)
+{
+    {
+        EnvVar unset("TMPDIR", nullptr);
+        EXPECT_EQ(temp_root(), "/tmp");
+        EnvVar empty("TMPDIR", "");
+        EXPECT_EQ(temp_root(), "/tmp");
+    }
+    TempDir outer("outer");
+    EnvVar tmp("TMPDIR", outer.path.c_str());
+    TempFile file(temp_path(".x"));
+    TempDir folder("inner");
+    TmpfsMount fs("fs", 1 << 20);
+    for (const std::string& p : {file.path, folder.path})
+        EXPECT_EQ(p.rfind(outer.path + "/", 0), 0u) << p;
+    if (geteuid() == 0)
+        EXPECT_EQ(fs.path.rfind(outer.path + "/", 0), 0u) << fs.path << fs.why_not;
+    else
+        EXPECT_EQ(fs.why_not, "mounting a tmpfs needs root");
 }
 
 TEST(SupportCommandOutput, ErrorOutputIsKeptApartWhenAskedForAndInputIsEmpty)

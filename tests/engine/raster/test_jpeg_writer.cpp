@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
@@ -176,12 +177,18 @@ TEST(JpegWriter, FailuresAreExceptions)
     EXPECT_EQ(failure(1, 1, 0x5035, f), "2 INTERNAL ERROR; invalid format in setup_jpeg_source_parameters()");
     EXPECT_EQ(std::ftell(f), 0L);
     std::fclose(f);
-    if (FILE* full = std::fopen("/dev/full", "wb")) {
-        const std::string e = failure(64, 64, JPEG_FORMAT_RGB, full);
-        EXPECT_EQ(e.substr(0, 2), "1 ");
-        EXPECT_NE(e.find("write error"), std::string::npos) << e;
-        std::fclose(full);
-    }
+    // A stream every write of which fails as on a full disk.
+    cookie_io_functions_t no_space{};
+    no_space.write = [](void*, const char*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    FILE* full = fopencookie(nullptr, "wb", no_space);
+    ASSERT_NE(full, nullptr);
+    const std::string e = failure(64, 64, JPEG_FORMAT_RGB, full);
+    EXPECT_EQ(e.substr(0, 2), "1 ");
+    EXPECT_NE(e.find("write error"), std::string::npos) << e;
+    std::fclose(full);
     EXPECT_TRUE(decode(encode(2, 2, bytes(12, 9))).ok); // usable again afterwards
 }
 

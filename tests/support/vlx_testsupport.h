@@ -125,6 +125,22 @@ struct TempFile {
     ~TempFile();
 };
 
+// What this process writes to descriptor fd (1 or 2) from construction until text(), kept in a
+// file in the temporary folder (gtest's CaptureStdout and CaptureStderr use /tmp whatever TMPDIR
+// says). The descriptor is given back by text() or at the end of the scope.
+class Captured {
+public:
+    explicit Captured(int fd);
+    ~Captured();
+    Captured(const Captured&) = delete;
+    Captured& operator=(const Captured&) = delete;
+    std::string text();
+
+private:
+    int fd_, saved_;
+    std::string path_;
+};
+
 // Runs cmd through the shell, its standard input empty, and returns what it writes to stdout;
 // *status (when given) gets its exit status, -1 when it could not run or did not exit. *err
 // (when given) gets its error output, which otherwise goes to the test's own.

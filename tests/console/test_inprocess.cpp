@@ -5,6 +5,7 @@
 #include "tk_errh.h"
 #include "tk_log.h"
 #include "vlx_conv.h"
+#include "vlx_testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -76,9 +77,9 @@ TEST(Parse, OptionsActInCommandLineOrder)
         error_handler handler;
         Args a(r.first);
         std::string outcome;
-        testing::internal::CaptureStderr();
+        vlxtest::Captured err(2);
         std::string error = thrown([&] { outcome = parse_cmd_line(a.argc(), a.ptrs.data()) ? "true" : "false"; });
-        testing::internal::GetCapturedStderr();
+        err.text();
         std::ostringstream s;
         s << (error.empty() ? outcome : error) << ' ' << conv.tables_mode << conv.no_crlf_mode
           << conv.physLayout_mode << conv.noframe_mode << conv.convert_graphics << conv.silent
@@ -112,11 +113,10 @@ TEST(Handler, LinesStreamsAndEndings)
         SCOPED_TRACE(r.message);
         handler.silent = r.silent;
         opt_dest = r.dest; // named on the command line, before the job has it
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
+        vlxtest::Captured out(1), err(2);
         EXPECT_EQ(thrown([&] { handler.handle(tk_exception(r.message, r.level), true); }), r.end);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), r.err);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), r.out);
+        EXPECT_EQ(err.text(), r.err);
+        EXPECT_EQ(out.text(), r.out);
     }
     opt_dest.clear();
 }

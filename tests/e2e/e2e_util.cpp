@@ -19,15 +19,22 @@ std::string swap_ext(const std::string& path, const std::string& outdir, const s
     return outdir + "/" + std::filesystem::path(path).stem().string() + ext;
 }
 
+// What cmd writes to stdout; its complaints are not the test's.
+static std::string quiet_output(const std::string& cmd)
+{
+    std::string dropped;
+    return vlxtest::command_output(cmd, nullptr, &dropped);
+}
+
 std::string pdf_text(const std::string& pdf, int page)
 {
     std::string range = page > 0 ? "-f " + std::to_string(page) + " -l " + std::to_string(page) + " " : "";
-    return vlxtest::command_output("pdftotext -enc UTF-8 " + range + "'" + pdf + "' - 2>/dev/null");
+    return quiet_output("pdftotext -enc UTF-8 " + range + "'" + pdf + "' -");
 }
 
 double pdf_word_top(const std::string& pdf, const std::string& word)
 {
-    std::string html = vlxtest::command_output("pdftotext -bbox -f 1 -l 1 '" + pdf + "' - 2>/dev/null");
+    std::string html = quiet_output("pdftotext -bbox -f 1 -l 1 '" + pdf + "' -");
     size_t end = html.find(">" + word + "</word>");
     size_t at = html.rfind("yMin=\"", end);
     if (end == std::string::npos || at == std::string::npos)
@@ -42,7 +49,7 @@ int pdf_pages(const std::string& pdf)
 
 std::string odt_content(const std::string& odt)
 {
-    return vlxtest::command_output("unzip -p '" + odt + "' content.xml 2>/dev/null");
+    return quiet_output("unzip -p '" + odt + "' content.xml");
 }
 
 } // namespace e2e

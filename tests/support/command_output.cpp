@@ -14,30 +14,88 @@
 #include <filesystem>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 extern char** environ;
 
 namespace vlxtest {
 
-std::string command_output(const std::string& cmd, int* status)
+int empty_input()
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return -1;
+    ::close(fds[1]);
+    return fds[0];
+}
+
+std::string command_output(const std::string& cmd, int* status, std::string* err)
 {
     std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) {
-        if (status)
-            *status = -1;
+    if (status)
+        *status = -1;
+    if (err)
+        err->clear();
+    int outp[2], errp[2] = {-1, -1};
+    if (pipe2(outp, O_CLOEXEC) != 0)
+        return out;
+    if (err && pipe2(errp, O_CLOEXEC) != 0) {
+        ::close(outp[0]);
+        ::close(outp[1]);
         return out;
     }
+    const int in = empty_input();
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    if (in >= 0)
+        posix_spawn_file_actions_adddup2(&fa, in, 0);
+    posix_spawn_file_actions_adddup2(&fa, outp[1], 1);
+    if (err)
+        posix_spawn_file_actions_adddup2(&fa, errp[1], 2);
+    const char* argv[] = {"sh", "-c", cmd.c_str(), nullptr};
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, "/bin/sh", &fa, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    for (int fd : {in, outp[1], errp[1]})
+        if (fd >= 0)
+            ::close(fd);
+    // Both pipes are drained together: a child that fills one while the other is read never stalls.
+    pollfd ends[2] = {{outp[0], POLLIN, 0}, {errp[0], POLLIN, 0}};
+    std::string* sinks[2] = {&out, err};
     char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    int st = pclose(p);
+    for (int open = err ? 2 : 1; open > 0;) {
+        if (poll(ends, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (ends[i].fd < 0 || !ends[i].revents)
+                continue;
+            const ssize_t n = ::read(ends[i].fd, buf, sizeof buf);
+            if (n > 0)
+                sinks[i]->append(buf, size_t(n));
+            else if (n == 0 || errno != EINTR) {
+                ::close(ends[i].fd);
+                ends[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    for (const pollfd& e : ends)
+        if (e.fd >= 0)
+            ::close(e.fd);
+    if (rc != 0)
+        return out;
+    int st = 0;
+    while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+    }
     if (status)
         *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     return out;

@@ -44,10 +44,14 @@ bool qpdf_encrypt(const std::string& in, const std::string& out, Crypt kind,
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 1, capture.c_str(), O_WRONLY | O_TRUNC, 0600);
     posix_spawn_file_actions_adddup2(&fa, 1, 2);
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    const int in = empty_input();
+    if (in >= 0)
+        posix_spawn_file_actions_adddup2(&fa, in, 0);
     pid_t pid = 0;
     int rc = posix_spawnp(&pid, "qpdf", &fa, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&fa);
+    if (in >= 0)
+        ::close(in);
     int status = -1;
     if (rc == 0)
         while (waitpid(pid, &status, 0) < 0) {

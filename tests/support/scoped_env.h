@@ -52,16 +52,26 @@ private:
     bool had_;
 };
 
-// A fresh folder /tmp/<prefix>XXXXXX, removed with all it holds at the end of the scope.
+// Where temporary files and folders go: $TMPDIR, or /tmp when it is unset or empty.
+inline std::string temp_root()
+{
+    const char* dir = std::getenv("TMPDIR");
+    return dir && *dir ? dir : "/tmp";
+}
+
+// A fresh empty folder <temp_root()>/<prefix>XXXXXX; throws when none can be made.
+inline std::string new_temp_folder(const std::string& prefix)
+{
+    std::string tmpl = temp_root() + "/" + prefix + "XXXXXX";
+    if (!mkdtemp(tmpl.data()))
+        throw std::runtime_error("mkdtemp failed for " + tmpl + ": " + std::strerror(errno));
+    return tmpl;
+}
+
+// A fresh folder new_temp_folder(prefix), removed with all it holds at the end of the scope.
 class TempDir {
 public:
-    explicit TempDir(const std::string& prefix = "vlxtest")
-    {
-        std::string tmpl = "/tmp/" + prefix + "XXXXXX";
-        if (!mkdtemp(tmpl.data()))
-            throw std::runtime_error("TempDir: mkdtemp failed for " + tmpl);
-        path = tmpl;
-    }
+    explicit TempDir(const std::string& prefix = "vlxtest") : path(new_temp_folder(prefix)) {}
     ~TempDir()
     {
         std::error_code ec;
@@ -73,7 +83,7 @@ public:
     std::string path;
 };
 
-// A tmpfs of the given size on a fresh folder /tmp/<prefix>XXXXXX, unmounted and removed at the
+// A tmpfs of the given size on a fresh folder new_temp_folder(prefix), unmounted and removed at the
 // end of the scope, whatever the test left in it. Only root may mount one; when there is none,
 // path is empty and why_not says why.
 class TmpfsMount {
@@ -84,9 +94,7 @@ public:
             why_not = "mounting a tmpfs needs root";
             return;
         }
-        std::string tmpl = "/tmp/" + prefix + "XXXXXX";
-        if (!mkdtemp(tmpl.data()))
-            throw std::runtime_error("TmpfsMount: mkdtemp failed for " + tmpl);
+        const std::string tmpl = new_temp_folder(prefix);
         const std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
         if (::mount("tmpfs", tmpl.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
             why_not = std::string("cannot mount a tmpfs: ") + std::strerror(errno);

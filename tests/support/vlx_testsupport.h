@@ -125,9 +125,29 @@ struct TempFile {
     ~TempFile();
 };
 
-// Runs cmd through the shell and returns what it writes to stdout; *status (when
-// given) gets its exit status, -1 when it could not run or did not exit.
-std::string command_output(const std::string& cmd, int* status = nullptr);
+// What this process writes to descriptor fd (1 or 2) from construction until text(), kept in a
+// file in the temporary folder (gtest's CaptureStdout and CaptureStderr use /tmp whatever TMPDIR
+// says). The descriptor is given back by text() or at the end of the scope.
+class Captured {
+public:
+    explicit Captured(int fd);
+    ~Captured();
+    Captured(const Captured&) = delete;
+    Captured& operator=(const Captured&) = delete;
+    std::string text();
+
+private:
+    int fd_, saved_;
+    std::string path_;
+};
+
+// Runs cmd through the shell, its standard input empty, and returns what it writes to stdout;
+// *status (when given) gets its exit status, -1 when it could not run or did not exit. *err
+// (when given) gets its error output, which otherwise goes to the test's own.
+std::string command_output(const std::string& cmd, int* status = nullptr, std::string* err = nullptr);
+// The read end of a pipe whose write end is closed already: an empty standard input for a
+// child (close-on-exec, so dup it onto 0). The caller closes it; -1 when no pipe could be made.
+int empty_input();
 
 struct proc_result {
     int status = -1; // 128 + n after signal n

@@ -50,8 +50,7 @@ TEST(FileDialogs, InitialPathFiltersAndExtension)
 
 TEST(FileDialogs, RealSaveDialogCancelsOrTakesATypedName)
 {
-    char dir[] = "/tmp/vlx-fdlg-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
+    const vlxtest::TempDir dir("vlx-fdlg-");
     char before[4096];
     ASSERT_TRUE(getcwd(before, sizeof before));
     modal_answerer answer;
@@ -66,15 +65,14 @@ TEST(FileDialogs, RealSaveDialogCancelsOrTakesATypedName)
         name->setText("letter");
         static_cast<QDialog*>(dlg)->accept();
     });
-    save_file_dialog d(nullptr, DOC_FILTER, std::string(dir) + "/old.doc", "doc");
+    save_file_dialog d(nullptr, DOC_FILTER, dir / "old.doc", "doc");
     EXPECT_FALSE(d.show());
     EXPECT_EQ(d.get_file_name(), "");
     char after[4096];
     ASSERT_TRUE(getcwd(after, sizeof after));
     EXPECT_STREQ(after, before);
     EXPECT_TRUE(d.show());
-    EXPECT_EQ(d.get_file_name(), std::string(dir) + "/letter.doc");
+    EXPECT_EQ(d.get_file_name(), dir / "letter.doc");
     ASSERT_EQ(answer.seen.size(), 2u);
     EXPECT_EQ(answer.seen[1].title, "Select the destination file");
-    rmdir(dir);
 }

@@ -46,9 +46,8 @@ protected:
     void run()
     {
         job.current_page = 0;
-        testing::internal::CaptureStdout();
+        const vlxtest::Captured out(1);
         job.run();
-        testing::internal::GetCapturedStdout();
     }
 
     vlxtest::TempDir dir{"vlxrun"};
@@ -376,9 +375,9 @@ TEST_F(JobTest, FramedBlocksBreakAfterALineShortByItsNaturalWidth)
     w.save(job.src);
     job.dest = dir / "framed.doc";
     job.convert_graphics = false;
-    testing::internal::CaptureStdout();
+    vlxtest::Captured out(1);
     job.run();
-    testing::internal::GetCapturedStdout();
+    out.text();
     ASSERT_TRUE(job.run_done) << last_handled_error;
     const std::string rtf = vlxtest::slurp(job.dest);
     EXPECT_NE(rtf.find("\\li-5\\ri-15\\sl-"), std::string::npos) << "framed blocks: " << rtf;

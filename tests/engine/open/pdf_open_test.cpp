@@ -151,7 +151,7 @@ TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndNotTheLibraryDiagnostics)
     TempDir dir;
     spit(dir / "UPPER.PDF", two_pages());
     spit(dir / "junk.pdf", "not a PDF");
-    ::testing::internal::CaptureStderr();
+    Captured err(2);
     {
         tk_logger logger(log.path.c_str(), true, 1, false);
         EXPECT_EQ(open_result(plain.path, "Pa55word"), "pages 2");
@@ -162,7 +162,7 @@ TEST_F(PdfOpen, LogNamesTheFileHidesThePasswordAndNotTheLibraryDiagnostics)
         EXPECT_EQ(open_result(dir / "junk.pdf", ""), CANNOT_READ);
         EXPECT_EQ(open_result(dir / "none.pdf", ""), CANNOT_READ);
     }
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(err.text(), "");
     const std::string text = slurp(log.path);
     EXPECT_EQ(text.find("Pa55word"), std::string::npos) << text;
     using lines = std::vector<std::string>;

@@ -2,10 +2,12 @@
 #include "write_jpeg.h"
 
 #include "tk_except.h"
+#include "vlx_testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
@@ -102,10 +104,19 @@ decoded decode(const bytes& jpeg)
     return d;
 }
 
+// A fresh read-write file without a name, in the temporary folder (std::tmpfile ignores TMPDIR).
+FILE* scratch_file()
+{
+    const std::string path = vlxtest::temp_path(".jpg");
+    FILE* f = std::fopen(path.c_str(), "w+b");
+    std::remove(path.c_str());
+    return f;
+}
+
 // Everything written to a fresh file, which starts with prefix.
 bytes encode(int w, int h, bytes rgb, int maxval = 255, const std::string& prefix = "", int format = JPEG_FORMAT_RGB)
 {
-    FILE* f = std::tmpfile();
+    FILE* f = scratch_file();
     std::fputs(prefix.c_str(), f);
     EXPECT_EQ(write_jpeg(w, h, maxval, format, rgb.data(), f), 0);
     bytes out(size_t(std::ftell(f))); // the writer leaves the position at the end
@@ -168,20 +179,26 @@ TEST(JpegWriter, FailuresAreExceptions)
         return std::string("none");
     };
     for (auto wh : {std::make_pair(70000, 1), {1, 70000}, {0, 5}, {5, 0}, {-3, 5}}) {
-        FILE* f = std::tmpfile();
+        FILE* f = scratch_file();
         EXPECT_EQ(failure(wh.first, wh.second, JPEG_FORMAT_RGB, f).substr(0, 2), "1 ") << wh.first << " x " << wh.second;
         std::fclose(f);
     }
-    FILE* f = std::tmpfile();
+    FILE* f = scratch_file();
     EXPECT_EQ(failure(1, 1, 0x5035, f), "2 INTERNAL ERROR; invalid format in setup_jpeg_source_parameters()");
     EXPECT_EQ(std::ftell(f), 0L);
     std::fclose(f);
-    if (FILE* full = std::fopen("/dev/full", "wb")) {
-        const std::string e = failure(64, 64, JPEG_FORMAT_RGB, full);
-        EXPECT_EQ(e.substr(0, 2), "1 ");
-        EXPECT_NE(e.find("write error"), std::string::npos) << e;
-        std::fclose(full);
-    }
+    // A stream every write of which fails as on a full disk.
+    cookie_io_functions_t no_space{};
+    no_space.write = [](void*, const char*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    FILE* full = fopencookie(nullptr, "wb", no_space);
+    ASSERT_NE(full, nullptr);
+    const std::string e = failure(64, 64, JPEG_FORMAT_RGB, full);
+    EXPECT_EQ(e.substr(0, 2), "1 ");
+    EXPECT_NE(e.find("write error"), std::string::npos) << e;
+    std::fclose(full);
     EXPECT_TRUE(decode(encode(2, 2, bytes(12, 9))).ok); // usable again afterwards
 }
 

@@ -3,6 +3,7 @@
 // characters beyond the BMP and ligatures come out as text.
 #include "font_table.h"
 #include "rtf_test_util.h"
+#include "scoped_env.h"
 
 #include <unistd.h>
 
@@ -74,15 +75,14 @@ TEST_F(RoundTrip, LibreOfficeReadsFramesSectionsTablesAndLinks)
     std::string why;
     ASSERT_TRUE(vlxtest::rtf_braces_ok(doc, &why)) << why;
 
-    char dirTemplate[] = "/tmp/vlx-roundtrip-XXXXXX";
-    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-    const std::string dir = dirTemplate;
+    const vlxtest::TempDir work("vlx-roundtrip-");
+    const std::string& dir = work.path;
     std::ofstream(dir + "/page.doc", std::ios::binary) << doc;
-    const std::string read = vlxtest::lo_convert({dir + "/page.doc"}, "odt", dir, dir);
-    std::string xml = vlxtest::command_output("unzip -p '" + dir + "/page.odt' content.xml 2>/dev/null");
-    vlxtest::command_output("rm -rf '" + dir + "'");
-    ASSERT_EQ(read, "");
-    ASSERT_FALSE(xml.empty());
+    ASSERT_EQ(vlxtest::lo_convert({dir + "/page.doc"}, "odt", dir, dir), "");
+    std::string unzip_err;
+    const std::string xml =
+        vlxtest::command_output("unzip -p '" + dir + "/page.odt' content.xml", nullptr, &unzip_err);
+    ASSERT_FALSE(xml.empty()) << unzip_err;
 
     EXPECT_TRUE(hasLength(xml, "svg:x", 100.0 / 72)) << xml;
     EXPECT_TRUE(hasLength(xml, "svg:y", 50.0 / 72)) << xml;

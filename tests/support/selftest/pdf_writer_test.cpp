@@ -1,5 +1,6 @@
 // The writer's files must open cleanly in qpdf and poppler with exactly the
 // pages, boxes, links and content that were asked for.
+#include "scoped_env.h"
 #include "vlx_testsupport.h"
 
 #include <Annot.h>
@@ -174,4 +175,42 @@ TEST(SupportTempPath, IsUniqueCreatedAndRemovedByItsGuard)
         path = b.path;
     }
     EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
+}
+
+TEST(SupportTempPath, FilesFoldersAndMountsGoWhereTmpdirSays)
+{
+    {
+        EnvVar unset("TMPDIR", nullptr);
+        EXPECT_EQ(temp_root(), "/tmp");
+        EnvVar empty("TMPDIR", "");
+        EXPECT_EQ(temp_root(), "/tmp");
+    }
+    TempDir outer("outer");
+    EnvVar tmp("TMPDIR", outer.path.c_str());
+    TempFile file(temp_path(".x"));
+    TempDir folder("inner");
+    TmpfsMount fs("fs", 1 << 20);
+    for (const std::string& p : {file.path, folder.path})
+        EXPECT_EQ(p.rfind(outer.path + "/", 0), 0u) << p;
+    if (geteuid() == 0)
+        EXPECT_EQ(fs.path.rfind(outer.path + "/", 0), 0u) << fs.path << fs.why_not;
+    else
+        EXPECT_EQ(fs.why_not, "mounting a tmpfs needs root");
+}
+
+TEST(SupportCommandOutput, ErrorOutputIsKeptApartWhenAskedForAndInputIsEmpty)
+{
+    const std::string cmd = "echo out; echo err >&2; wc -c; exit 3";
+    int status = 0;
+    std::string err;
+    EXPECT_EQ(command_output(cmd, &status, &err), "out\n0\n");
+    EXPECT_EQ(status, 3);
+    EXPECT_EQ(err, "err\n");
+    Captured passed(2);
+    EXPECT_EQ(command_output(cmd), "out\n0\n");
+    EXPECT_EQ(passed.text(), "err\n");
+    // Far more error output than a pipe holds, before and after the output: neither stalls.
+    const std::string big = "yes 0123456789 | head -c 200000";
+    EXPECT_EQ(command_output("(" + big + ") >&2; echo done; (" + big + ") >&2", nullptr, &err), "done\n");
+    EXPECT_EQ(err.size(), 400000u);
 }

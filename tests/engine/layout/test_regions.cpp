@@ -135,26 +135,29 @@ TEST_F(RegionBuilding, RowsInsideACellNestInTablesModeAndCloseTheRegionOtherwise
     EXPECT_EQ(lines, 6);
 
     // Side by side columns, the first holding two rows of two pieces: beside two more columns the
-    // rows stay a band of their own; beside three, the band is forced back into its cell.
-    for (int columns : {3, 4}) {
-        SCOPED_TRACE(columns);
-        blocks = Blocks();
-        block(72, 180, 100, 2);
-        block(72, 120, 128, 2);
-        block(132, 180, 128, 2);
-        block(72, 180, 156, 4);
-        for (int c = 1; c < columns; ++c)
-            block(72 + 120 * c, 180 + 120 * c, 100, 8);
-        RegionList three;
-        three.PageRegionsBuilding(blocks.data(), blocks.count(), true);
-        ASSERT_EQ(three.regions.size(), 1u);
-        ASSERT_EQ(three.regions[0]->cellCount, columns);
-        vlx::RegionCell* first = three.regions[0]->cells[0];
-        ASSERT_EQ(first->nestedRegions.size(), columns == 3 ? 1u : 0u);
-        EXPECT_EQ(first->lineCount(), columns == 3 ? 6 : 10);
-        if (columns == 3)
-            EXPECT_EQ(first->nestedRegions[0]->cellCount, 2);
-    }
+    // rows stay a band of their own; beside three, the band is forced back into its cell. So too
+    // when the rows end the column and the band is settled as the region closes.
+    for (bool rowsEnd : {false, true})
+        for (int columns : {3, 4}) {
+            SCOPED_TRACE(testing::Message() << columns << (rowsEnd ? " rows end the column" : ""));
+            blocks = Blocks();
+            block(72, 180, 100, 2);
+            block(72, 120, 128, 2);
+            block(132, 180, 128, 2);
+            if (!rowsEnd)
+                block(72, 180, 156, 4);
+            for (int c = 1; c < columns; ++c)
+                block(72 + 120 * c, 180 + 120 * c, 100, 8);
+            RegionList three;
+            three.PageRegionsBuilding(blocks.data(), blocks.count(), true);
+            ASSERT_EQ(three.regions.size(), 1u);
+            ASSERT_EQ(three.regions[0]->cellCount, columns);
+            vlx::RegionCell* first = three.regions[0]->cells[0];
+            ASSERT_EQ(first->nestedRegions.size(), columns == 3 ? 1u : 0u);
+            EXPECT_EQ(first->lineCount(), (columns == 3 ? 2 : 6) + (rowsEnd ? 0 : 4));
+            if (columns == 3)
+                EXPECT_EQ(first->nestedRegions[0]->cellCount, 2);
+        }
 }
 
 } // namespace

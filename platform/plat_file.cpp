@@ -12,6 +12,7 @@
 #include <linux/posix_acl.h>
 #include <linux/posix_acl_xattr.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -142,17 +143,35 @@ int create_private_file(int folder, const std::string& name)
     return fd;
 }
 
-int make_temp_file(std::string& name)
+int make_temp_file(std::string& name, temp_record* record)
 {
-    std::string tmpl = temp_dir() + "/TMPXXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    int fd = ::mkostemp(buf.data(), O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    (void)::fchmod(fd, 0600); // the umask may have taken the owner's own bits
-    name = buf.data();
-    return fd;
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const std::string dir = temp_dir();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char r[6];
+        if (::getrandom(r, sizeof r, 0) != ssize_t(sizeof r))
+            return -1;
+        std::string path = dir + "/TMP";
+        for (unsigned char c : r)
+            path += letters[c % (sizeof letters - 1)];
+        if (record)
+            record->record(path);
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            int err = errno;
+            if (record)
+                record->forget();
+            errno = err;
+            if (err == EEXIST)
+                continue;
+            return -1;
+        }
+        (void)::fchmod(fd, 0600); // the umask may have taken the owner's own bits
+        name = path;
+        return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 bool names_file(int folder, const std::string& name, int fd)

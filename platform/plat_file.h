@@ -6,6 +6,8 @@
 
 namespace plat {
 
+class temp_record;
+
 // Opens an existing file for reading (write = false) or reading and writing and
 // closes it again; a FIFO, socket or device is never opened, only its permissions
 // asked. Folders never count as files, and a file whose write bits are all clear
@@ -23,7 +25,9 @@ int create_private_file(int folder, const std::string& name);
 
 // Creates an empty, unique file "TMPxxxxxx" in $TMPDIR, else /tmp, as create_private_file does.
 // Returns the descriptor with the file's name in name, or -1 with errno set.
-int make_temp_file(std::string& name);
+// The name is recorded in record (when given) before the file exists, so that whatever ends the
+// process once it does finds it.
+int make_temp_file(std::string& name, temp_record* record = nullptr);
 
 // True when name in the folder open as folder is, itself and not through a link, the file open as fd.
 bool names_file(int folder, const std::string& name, int fd);

@@ -30,11 +30,11 @@ std::string tk_get_module_dir()
     return tk_file_name(tk_get_module_file_name()).get_dir();
 }
 
-std::string tk_get_temp_file_name(int& fd)
+std::string tk_get_temp_file_name(int& fd, plat::temp_record* record)
 {
     tk_log(1, "tk_get_temp_file_name");
     std::string name;
-    fd = plat::make_temp_file(name);
+    fd = plat::make_temp_file(name, record);
     if (fd < 0)
         throw tk_exception_ex(errno);
     tk_log(2, "tk_get_temp_file_name returns %s", name.c_str());

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+namespace plat {
+class temp_record;
+}
+
 // Modes of tk_is_file_exist: any value other than TK_MODE_WRITE is a read test.
 enum { TK_MODE_WRITE = 1, TK_MODE_READ = 0x4000 };
 
@@ -15,8 +19,8 @@ std::string tk_get_module_dir();
 
 // Creates a new empty file with an unpredictable name, readable and writable by its owner alone,
 // and returns its name, fd holding it open for reading and writing (the caller closes it); throws
-// tk_exception_ex when it cannot.
-std::string tk_get_temp_file_name(int& fd);
+// tk_exception_ex when it cannot. The name is recorded in record (when given) before the file exists.
+std::string tk_get_temp_file_name(int& fd, plat::temp_record* record = nullptr);
 
 // The user's documents folder, or the empty text when unknown.
 std::string tk_get_user_home_path();

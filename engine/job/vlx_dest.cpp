@@ -120,30 +120,33 @@ bool vlx_dest_file::make_temp(const std::string& folder)
     int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
         return false;
+    if (!existed_)
+        mode_ = plat::new_file_mode();
     std::random_device rd;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[32];
         std::snprintf(name, sizeof name, ".vellix-%08x%08x.tmp", rd(), rd());
-        // recorded before a signal can end the process, so none is left behind
+        const std::string path = folder + "/" + name;
+        // Recorded before it exists, with signals from outside held: whatever ends the process once
+        // the file is there (a stack overflow too) finds it.
         plat::signal_hold hold;
+        record_.record(path);
         // The temporary file may hold the text of a protected document: private from its creation
         // until the commit gives it the document's mode.
         int fd = plat::create_private_file(dir, name);
         if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
             int err = errno;
+            record_.forget();
+            if (err == EEXIST)
+                continue;
             ::close(dir);
             errno = err;
             return false;
         }
-        if (!existed_)
-            mode_ = plat::new_file_mode();
         fd_ = fd;
         folder_ = dir;
         temp_name_ = name;
-        temp_ = folder + "/" + name;
-        record_.record(temp_);
+        temp_ = path;
         return true;
     }
     ::close(dir);

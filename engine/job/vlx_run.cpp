@@ -201,8 +201,7 @@ void vellix_convertor::write_picture(RtfOutputDev& rtf, SplashOutputDev& raster)
     int fd;
     {
         plat::signal_hold hold; // the file is recorded before a signal can leave it behind
-        tmp.name = tk_get_temp_file_name(fd);
-        tmp.record.record(tmp.name);
+        tmp.name = tk_get_temp_file_name(fd, &tmp.record);
     }
     // Only through the descriptor that made it: the name may lead elsewhere by now.
     tmp.f = plat::checked_stream(fd, "w+", &tmp.write_error);

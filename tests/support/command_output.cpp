@@ -135,22 +135,37 @@ proc_result run_program(const std::vector<std::string>& argv, const std::string&
     return r;
 }
 
+namespace {
+
+// Every later call nr of this process (and what it execs) gets action.
+bool filter_call(long nr, unsigned action)
+{
+    sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, unsigned(nr), 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, action),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog filter{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+}
+
+} // namespace
+
+bool trap_call(long nr)
+{
+    return filter_call(nr, SECCOMP_RET_TRAP);
+}
+
 proc_result run_program_failing_call(long nr, int err, const std::vector<std::string>& argv,
                                      const std::string& cwd, const std::map<std::string, std::string>& env)
 {
     TempDir io("vlxio");
     const std::string cmd = shell_command(argv, cwd, env, io) + " >'" + io / "out" + "'";
-    sock_filter code[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, unsigned(nr), 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (unsigned(err) & SECCOMP_RET_DATA)),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    sock_fprog filter{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
     proc_result r;
     const pid_t pid = fork();
     if (pid == 0) {
-        if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0)
+        if (filter_call(nr, SECCOMP_RET_ERRNO | (unsigned(err) & SECCOMP_RET_DATA)))
             execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -162,6 +162,9 @@ proc_result run_program(const std::vector<std::string>& argv, const std::string&
 // in the programs it runs, as on a file system or kernel without that call.
 proc_result run_program_failing_call(long nr, int err, const std::vector<std::string>& argv,
                                      const std::string& cwd = "", const std::map<std::string, std::string>& env = {});
+// From now on the system call nr raises SIGSYS in this process, a fault its handlers take where it
+// stands (in a death test's child). False when the filter cannot be set.
+bool trap_call(long nr);
 // The console program of the build under test.
 std::string vlxrun_path();
 

@@ -1,9 +1,13 @@
 #include "tk_utils.h"
 
+#include "plat_tmpreg.h"
 #include "tk_log.h"
 #include "tk_testenv.h"
+#include "vlx_testsupport.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/syscall.h>
 
 using vlxtest::EnvVar;
 using vlxtest::TempDir;
@@ -34,6 +38,23 @@ TEST(TempFileName, PrivateFileInTmpdirOrTheSystemError)
         EXPECT_EQ(c.compare(0, 8, "/tmp/TMP"), 0) << c;
         unlink(c.c_str());
         close(fc);
+    }
+
+    // A fault the moment the file exists (here in its fchmod) still finds it recorded and removes it.
+    {
+        TempDir faulted;
+        EnvVar in("TMPDIR", faulted.path.c_str());
+        EXPECT_EXIT(
+            {
+                plat::remove_temp_files_on_signals();
+                plat::temp_record record;
+                int fd;
+                if (vlxtest::trap_call(SYS_fchmod))
+                    tk_get_temp_file_name(fd, &record);
+                std::exit(0);
+            },
+            testing::KilledBySignal(SIGSYS), "");
+        EXPECT_EQ(vlxtest::names_starting(faulted.path, ""), std::vector<std::string>{});
     }
 
     EnvVar missing("TMPDIR", (dir / "none").c_str());

@@ -6,6 +6,7 @@
 #include "vlx_dest.h"
 #include "vlx_host.h"
 #include "vlx_pict.h"
+#include "plat_tmpreg.h"
 #include "vlx_testsupport.h"
 
 #include <algorithm>
@@ -13,7 +14,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fcntl.h>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -281,6 +284,16 @@ TEST(DestFile, TemporaryFileIsPrivateUntilTheDocumentIsInPlace)
     umask(saved);
     EXPECT_EQ(vlxtest::mode_of(dir / "out.doc"), 0666u);
     EXPECT_EQ(vlxtest::slurp(dir / "out.doc"), "document");
+    // A fault the moment the file exists (here in its fchmod) still finds it recorded and removes it.
+    EXPECT_EXIT(
+        {
+            plat::remove_temp_files_on_signals();
+            if (vlxtest::trap_call(SYS_fchmod))
+                vlx_dest_file target(dir / "new.doc");
+            std::exit(0);
+        },
+        testing::KilledBySignal(SIGSYS), "");
+    EXPECT_EQ(vlxtest::names_starting(dir.path, ""), std::vector<std::string>{"out.doc"});
 }
 
 // However the destination's name led to the source when the run began (the very name, another hard

@@ -15,6 +15,7 @@
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -317,11 +318,18 @@ std::string resolve_links(const std::string& path)
 namespace {
 
 // Waits for the other writers of the file: runs that copy into one file at once would interleave.
-int lock_exclusive(int fd)
+int lock_exclusive(int fd, const std::function<bool()>& stop)
 {
-    while (::flock(fd, LOCK_EX) != 0) {
+    while (::flock(fd, stop ? LOCK_EX | LOCK_NB : LOCK_EX) != 0) {
         if (errno == EINTR)
             continue;
+        if (errno == EWOULDBLOCK) {
+            if (stop())
+                return ECANCELED;
+            const timespec a_while{0, 20 * 1000 * 1000};
+            ::nanosleep(&a_while, nullptr);
+            continue;
+        }
         // A file system without locks still takes the document; racing runs are rarer than it.
         if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL)
             return 0;
@@ -408,7 +416,7 @@ in_place_file::~in_place_file()
         ::close(fd_);
 }
 
-int in_place_file::open(const std::string& path, dev_t dev, ino_t ino)
+int in_place_file::open(const std::string& path, dev_t dev, ino_t ino, const std::function<bool()>& stop)
 {
     // Never truncated on opening: the old document keeps every byte until the new one is known to
     // fit. Not blocking: a FIFO put there meanwhile must not hold the run.
@@ -421,7 +429,7 @@ int in_place_file::open(const std::string& path, dev_t dev, ino_t ino)
     // A name swapped for another file since the run looked must not take the document.
     if (st.st_dev != dev || st.st_ino != ino || !S_ISREG(st.st_mode))
         return ESTALE;
-    return lock_exclusive(fd_);
+    return lock_exclusive(fd_, stop);
 }
 
 int in_place_file::copy_into(int in)

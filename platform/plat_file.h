@@ -1,5 +1,6 @@
 #pragma once
 // File tests, temporary files and atomic replacement.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -66,9 +67,11 @@ public:
 
     // Opens path to write, its last component not followed, and waits for an exclusive flock on it
     // (held until the copy closes it), so that runs at once leave one run's whole document; hold no
-    // signals meanwhile, the wait has no end of its own. ELOOP when a symbolic link stands there now,
-    // ESTALE when the file is not the one of device dev and inode ino. Returns 0 or an errno value.
-    int open(const std::string& path, dev_t dev, ino_t ino);
+    // signals meanwhile, the wait has no end of its own. With stop, the wait asks it every few
+    // milliseconds and gives up with ECANCELED once it says so. ELOOP when a symbolic link stands
+    // there now, ESTALE when the file is not the one of device dev and inode ino. Returns 0 or an
+    // errno value.
+    int open(const std::string& path, dev_t dev, ino_t ino, const std::function<bool()>& stop = {});
     // Copies the whole of the file open as from (read from its start) into the open file and closes
     // it; from stays open. The new length is reserved before
     // the first old byte changes, so a full file system leaves the old content as it was (where the

@@ -164,7 +164,7 @@ vlx_dest_file::~vlx_dest_file()
         ::close(folder_);
 }
 
-void vlx_dest_file::commit()
+void vlx_dest_file::commit(const std::function<bool()>& stop)
 {
     if (temp_.empty())
         return;
@@ -205,7 +205,9 @@ void vlx_dest_file::commit()
         plat::in_place_file out;
         // The wait for another run's lock comes before the signals are held: a signal still ends it.
         // A name that now leads elsewhere (a link, another file, nothing) is refused as unopened.
-        if (int e = out.open(target_, dev_, ino_)) {
+        if (int e = out.open(target_, dev_, ino_, stop)) {
+            if (e == ECANCELED)
+                throw tk_final_exception(); // the user cancelled while another writer held the file
             tk_log(3, "vlx_dest_file: %s cannot be opened as the file the run began with (errno %d)",
                    target_.c_str(), e);
             throw tk_exception(CANNOT_OPEN, 1);

@@ -8,6 +8,7 @@
 // owner, group and extended attributes (its ACL among them).
 #include "plat_tmpreg.h"
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 
@@ -39,8 +40,9 @@ public:
     // The temporary file open for reading and writing, -1 when there is none: the document is
     // written through it, since the name may lead elsewhere once the folder's owner has changed it.
     int fd() const { return fd_; }
-    // Puts the finished document in place, with its final mode.
-    void commit();
+    // Puts the finished document in place, with its final mode. A wait for another writer's lock
+    // ends with tk_final_exception once stop says so.
+    void commit(const std::function<bool()>& stop = {});
 
 private:
     enum how_t { written_directly, renamed_over, copied_into };

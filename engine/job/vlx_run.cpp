@@ -163,7 +163,11 @@ void vellix_convertor::run_pages()
         }
         rtf.finish();
     }
-    target.commit();
+    // Only a hosted run can be cancelled; the console's wait ends by a signal.
+    if (host)
+        target.commit([this] { return stop_requested(); });
+    else
+        target.commit();
     current_page = count;
 }
 

@@ -10,8 +10,10 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <future>
+#include <sys/file.h>
 #include <thread>
 
 namespace {
@@ -228,6 +230,43 @@ TEST_F(progress_test, CancelAskedNoGoesOnYesStopsTheWorker)
     EXPECT_FALSE(exists(path("out.doc"))); // no half-written document is left
     EXPECT_TRUE(temporaries().empty());
     EXPECT_EQ(box_count(), 3u);             // the stopped run reports nothing
+}
+
+// Cancel while another writer holds the hard-linked destination ends the run's wait for its lock.
+TEST_F(progress_test, CancelEndsTheWaitForAnotherWritersLock)
+{
+    const std::string dest = path("out.doc");
+    vlxtest::spit(dest, "old");
+    ASSERT_EQ(link(dest.c_str(), path("other.doc").c_str()), 0); // so it is copied into in place
+    const int held = open(dest.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    // The lock is let go after a minute whatever happens, so a wait that never ends fails the row.
+    std::promise<void> done;
+    std::thread keeper([held, over = done.get_future()] {
+        over.wait_for(std::chrono::seconds(60));
+        flock(held, LOCK_UN);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    start(make_pdf("short.pdf", 2), dest);
+    // The document is whole beside its place: only the lock stands in its way.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::vector<std::string> t = temporaries();
+            const std::string rtf = t.empty() ? "" : read_file(path(t[0]));
+            return rtf.size() > 3 && rtf.compare(rtf.size() - 3, 3, "}\r\n") == 0;
+        },
+        WAIT_MS));
+    answers = {1};
+    rig->shell.close();
+    rig->progress.stop_worker();
+    const bool in_time = std::chrono::steady_clock::now() - started < std::chrono::seconds(60);
+    done.set_value();
+    keeper.join();
+    close(held);
+    EXPECT_TRUE(in_time) << "the run waited for the lock until it was let go";
+    EXPECT_FALSE(rig->progress.is_running());
+    EXPECT_TRUE(read_file(dest) == "old") << "the document was replaced";
+    EXPECT_TRUE(temporaries().empty());
 }
 
 TEST_F(progress_test, TeardownDoesNotDeadlockWithAWorkerWaitingForTheInterface)

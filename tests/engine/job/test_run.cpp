@@ -10,11 +10,14 @@
 #include "vlx_testsupport.h"
 
 #include <algorithm>
+#include <atomic>
+#include <future>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fcntl.h>
 #include <csignal>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -294,6 +297,44 @@ TEST(DestFile, TemporaryFileIsPrivateUntilTheDocumentIsInPlace)
         },
         testing::KilledBySignal(SIGSYS), "");
     EXPECT_EQ(vlxtest::names_starting(dir.path, ""), std::vector<std::string>{"out.doc"});
+}
+
+// A run stopped (the wizard's Cancel) while another writer holds the hard-linked document ends its
+// wait for the lock, and leaves the old document and no temporary file.
+TEST(DestFile, StopEndsTheWaitForAnotherWritersLock)
+{
+    vlxtest::TempDir dir{"vlxdest"};
+    const std::string dest = dir / "out.doc";
+    vlxtest::spit(dest, "old");
+    ASSERT_EQ(link(dest.c_str(), (dir / "other.doc").c_str()), 0); // so it is copied into in place
+    const int held = open(dest.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    std::atomic<int> asked{0};
+    std::promise<std::string> ended;
+    std::future<std::string> how = ended.get_future();
+    std::thread run([&] {
+        std::string end = "committed";
+        try {
+            vlx_dest_file target(dest);
+            vlxtest::spit(target.path(), "new");
+            target.commit([&] { return ++asked >= 3; });
+        } catch (const tk_final_exception&) {
+            end = "stopped";
+        } catch (const std::exception& e) {
+            end = e.what();
+        }
+        ended.set_value(end);
+    });
+    // A wait that never asks would hold the thread for good: the lock is let go after a minute.
+    const bool in_time = how.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    flock(held, LOCK_UN);
+    close(held);
+    run.join();
+    EXPECT_TRUE(in_time) << "the wait did not end when asked to stop";
+    EXPECT_EQ(how.get(), "stopped");
+    EXPECT_EQ(asked.load(), 3);
+    EXPECT_EQ(vlxtest::slurp(dest), "old");
+    EXPECT_EQ(vlxtest::names_starting(dir.path, ""), (std::vector<std::string>{"other.doc", "out.doc"}));
 }
 
 // However the destination's name led to the source when the run began (the very name, another hard

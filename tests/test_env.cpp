@@ -22,10 +22,17 @@ struct test_env {
         setenv("VLX_BINARY_DIR", VLX_BINARY_DIR, 0);
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         // Nothing a test runs (our settings store, Qt's file dialogs) may write the user's settings.
+        // A test program started by another (a death test's child) keeps the folder it was given,
+        // which its starter removes.
+        const char* given = std::getenv("VLX_TEST_CONFIG");
+        const char* home = std::getenv("XDG_CONFIG_HOME");
+        if (given && home && *given && std::string(given) == home)
+            return;
         std::string tmpl = (std::filesystem::temp_directory_path() / "vlx-test-config-XXXXXX").string();
         if (mkdtemp(&tmpl[0])) {
             config = tmpl;
             setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            setenv("VLX_TEST_CONFIG", config.c_str(), 1);
         }
     }
     ~test_env()

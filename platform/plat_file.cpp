@@ -144,6 +144,18 @@ int create_private_file(int folder, const std::string& name)
     return fd;
 }
 
+int create_recorded_file(int folder, const std::string& name, const std::string& path, temp_record& record)
+{
+    record.record(path);
+    int fd = create_private_file(folder, name);
+    if (fd < 0) {
+        int err = errno;
+        record.forget();
+        errno = err;
+    }
+    return fd;
+}
+
 int make_temp_file(std::string& name, temp_record* record)
 {
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -155,19 +167,12 @@ int make_temp_file(std::string& name, temp_record* record)
         std::string path = dir + "/TMP";
         for (unsigned char c : r)
             path += letters[c % (sizeof letters - 1)];
-        if (record)
-            record->record(path);
-        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600);
+        int fd = record ? create_recorded_file(AT_FDCWD, path, path, *record) : create_private_file(AT_FDCWD, path);
         if (fd < 0) {
-            int err = errno;
-            if (record)
-                record->forget();
-            errno = err;
-            if (err == EEXIST)
+            if (errno == EEXIST)
                 continue;
             return -1;
         }
-        (void)::fchmod(fd, 0600); // the umask may have taken the owner's own bits
         name = path;
         return fd;
     }

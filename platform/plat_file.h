@@ -24,6 +24,10 @@ bool same_file(const std::string& a, const std::string& b);
 // Returns the descriptor, or -1 with errno set.
 int create_private_file(int folder, const std::string& name);
 
+// As create_private_file, path naming the same file: recorded in record before the file exists, so
+// that whatever ends the process once it does finds it; forgotten again when it cannot be made.
+int create_recorded_file(int folder, const std::string& name, const std::string& path, temp_record& record);
+
 // Creates an empty, unique file "TMPxxxxxx" in $TMPDIR, else /tmp, as create_private_file does.
 // Returns the descriptor with the file's name in name, or -1 with errno set.
 // The name is recorded in record (when given) before the file exists, so that whatever ends the

@@ -130,15 +130,13 @@ bool vlx_dest_file::make_temp(const std::string& folder)
         // Recorded before it exists, with signals from outside held: whatever ends the process once
         // the file is there (a stack overflow too) finds it.
         plat::signal_hold hold;
-        record_.record(path);
         // The temporary file may hold the text of a protected document: private from its creation
         // until the commit gives it the document's mode.
-        int fd = plat::create_private_file(dir, name);
+        int fd = plat::create_recorded_file(dir, name, path, record_);
         if (fd < 0) {
-            int err = errno;
-            record_.forget();
-            if (err == EEXIST)
+            if (errno == EEXIST)
                 continue;
+            int err = errno;
             ::close(dir);
             errno = err;
             return false;
@@ -170,10 +168,8 @@ void vlx_dest_file::commit(const std::function<bool()>& stop)
         return;
     // Whatever the names led to when the run began, the source itself is never replaced.
     auto not_the_source = [&] {
-        if (plat::same_file(target_, source_)) {
-            tk_log(3, "vlx_dest_file: %s is the source", target_.c_str());
-            throw tk_exception(TK_DEST_IS_SOURCE, 1);
-        }
+        if (plat::same_file(target_, source_))
+            is_the_source(target_);
     };
     int err = 0;
     if (how_ == renamed_over) {
